@@ -1,0 +1,100 @@
+// The dialogue's few operations: writing text and integers, single keys, typed answers, the end.
+#pragma once
+
+#include <cstdint>
+#include <functional>
+#include <initializer_list>
+#include <string>
+#include <string_view>
+
+#include "console/key_queue.h"
+#include "console/terminal.h"
+
+namespace sumquill {
+
+class FileTable;
+
+/// Exit statuses of the process.
+inline constexpr int kExitSuccess = 0;
+/// A report could not be written, or the input ended before the dialogue was finished.
+inline constexpr int kExitFailure = 1;
+
+/// Thrown by `endProgram` and caught only by the run flow's outermost frame: unwinding instead of
+/// exit() lets every guard restore what it changed and lets tests watch a run end.
+struct ProgramEnded {
+  int status;
+};
+
+/// "7" gives " 7", 0 gives " 0", -12 gives "-12": a blank or a minus sign, then the digits.
+std::string printedInteger(std::int32_t value);
+
+/// What follows an integer written by `printInteger`.
+enum class IntegerEnding { nothing, lineEnd, nextZone };
+
+/// What a menu key's action asks of the menu loop afterwards.
+enum class MenuAction {
+  leave,        ///< The menu is done; the screen goes on after it.
+  stay,         ///< Keep waiting for a key; the option lines are not shown again.
+  showOptions,  ///< Keep waiting, and show the option lines again first.
+};
+
+/// One key of a `KeyMenu` with what it does. An action that ends the program calls `endProgram`.
+struct MenuKey {
+  std::string_view key;
+  std::function<MenuAction()> action;
+};
+
+class Console {
+ public:
+  static constexpr std::string_view kLineEnd = "\r\n";
+
+  Console(Terminal& terminal, FileTable& files);
+
+  void printText(std::string_view text);
+  void printLine(std::string_view text);
+  void printBlankLine();
+  void printInteger(std::int32_t value, IntegerEnding ending);
+  /// Pads with blanks to the next 14-column print zone, or ends the line when none fits.
+  void advanceToZone();
+
+  /// The oldest key typed and not yet read, or the empty text; never waits.
+  std::string readKey();
+  /// Waits for any key and returns it.
+  std::string anyKeyWait();
+  /// Shows the option lines ("" is a blank line) once, then acts on the listed keys and
+  /// swallows every other key. Returns the key whose action left the menu.
+  std::string keyMenu(std::initializer_list<std::string_view> optionLines,
+                      std::initializer_list<MenuKey> keys);
+
+  /// Shows the prompt and "? ", reads one typed line, and takes the text answer from it.
+  std::string linePromptText(std::string_view prompt);
+  /// The same with the integer answer.
+  std::int32_t linePromptInteger(std::string_view prompt);
+
+  /// One line of a diagnostic, to standard error.
+  void printError(std::string_view line) { terminal_.writeError(line); }
+
+  /// Closes every open file and ends the run. Does not return.
+  [[noreturn]] void endProgram(int status = kExitSuccess);
+
+  /// Width and column counter as this console sees them; for tests.
+  int width();
+  int column() const { return column_; }
+
+ private:
+  void write(std::string_view text);
+  void setUpOutput();
+  /// Blocks until a key can be read; ends the program when the input is gone.
+  void waitForKey();
+  std::string readTypedLine();
+  std::string editLine();
+
+  Terminal& terminal_;
+  FileTable& files_;
+  KeyQueue queue_;
+  bool outputReady_ = false;
+  int width_ = 80;
+  int column_ = 0;
+};
+
+}  // namespace sumquill

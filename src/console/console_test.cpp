@@ -1,0 +1,132 @@
+#include "console/console.h"
+
+#include <gtest/gtest.h>
+
+#include "console/scripted_terminal.h"
+#include "files/file_table.h"
+#include "test_support.h"
+
+namespace sumquill {
+namespace {
+
+struct ConsoleFixture : ::testing::Test {
+  ScriptedTerminal terminal;
+  FileTable files;
+  Console console{terminal, files};
+};
+
+TEST(PrintedInteger, HasABlankOrMinusThenTheDigits) {
+  EXPECT_EQ(printedInteger(7), " 7");
+  EXPECT_EQ(printedInteger(0), " 0");
+  EXPECT_EQ(printedInteger(-12), "-12");
+  EXPECT_EQ(printedInteger(INT32_MIN), "-2147483648");
+}
+
+TEST_F(ConsoleFixture, AdvanceToZonePadsToTheNextZoneOrEndsTheLine) {
+  console.printInteger(5, IntegerEnding::nextZone);
+  EXPECT_EQ(terminal.takeOutput(), " 5" + std::string(12, ' '));
+  console.printBlankLine();
+  console.printInteger(10, IntegerEnding::nextZone);
+  EXPECT_EQ(terminal.takeOutput(), "\r\n 10" + std::string(11, ' '));
+  console.printText(std::string(29, 'x'));  // column 43: the zone at 57 still fits
+  console.advanceToZone();
+  EXPECT_EQ(console.column(), 56);
+  console.printInteger(1, IntegerEnding::nextZone);
+  EXPECT_EQ(terminal.takeOutput(), std::string(29, 'x') + std::string(13, ' ') + " 1\r\n");
+  EXPECT_EQ(console.column(), 0);
+}
+
+TEST_F(ConsoleFixture, ColumnCounterFollowsTheLastLineEndAndWraps) {
+  console.printText("abc\r\nde");
+  EXPECT_EQ(console.column(), 2);
+  console.printText(std::string(80, 'x'));
+  EXPECT_EQ(console.column(), 2);
+}
+
+TEST_F(ConsoleFixture, KeyMenuShowsOptionsOnceAndSwallowsUnlistedKeys) {
+  terminal.type("x<up>1");
+  int ones = 0;
+  const std::string key = console.keyMenu({"", "<1> one"}, {{"1", [&] {
+                                                               ++ones;
+                                                               return MenuAction::leave;
+                                                             }}});
+  EXPECT_EQ(key, "1");
+  EXPECT_EQ(ones, 1);
+  EXPECT_EQ(terminal.output(), "\r\n<1> one\r\n");
+}
+
+TEST_F(ConsoleFixture, KeyMenuShowsOptionsAgainOnlyWhenAnActionAsks) {
+  terminal.type("2313");
+  console.keyMenu({"opts"}, {{"1", [] { return MenuAction::leave; }},
+                             {"2", [] { return MenuAction::stay; }},
+                             {"3", [] { return MenuAction::showOptions; }}});
+  EXPECT_EQ(terminal.output(), "opts\r\nopts\r\n");
+}
+
+TEST_F(ConsoleFixture, KeysTypedAheadAnswerSuccessiveMenus) {
+  terminal.type("11");
+  for (int menu = 0; menu < 2; ++menu) {
+    console.keyMenu({"m"}, {{"1", [] { return MenuAction::leave; }}});
+  }
+  EXPECT_EQ(terminal.output(), "m\r\nm\r\n");
+}
+
+TEST_F(ConsoleFixture, InputThatEndsAtAMenuEndsTheRunWithFailure) {
+  terminal.type("x");
+  try {
+    console.keyMenu({"m"}, {{"1", [] { return MenuAction::leave; }}});
+    FAIL() << "the menu returned";
+  } catch (const ProgramEnded& end) {
+    EXPECT_EQ(end.status, kExitFailure);
+  }
+  EXPECT_NE(terminal.errors().find("input ended"), std::string::npos);
+}
+
+TEST_F(ConsoleFixture, LinePromptEditsAtTheCursor) {
+  struct Case {
+    std::string_view script;
+    std::string_view answer;
+  } const cases[] = {
+      {"B<enter>", "B"},           {"<bs><bs>ab<bs>c<enter>", "ac"},
+      {"ac<left>b<enter>", "abc"}, {"abc<home><del><end>d<enter>", "bcd"},
+      {"<f1><up>x<esc>\n", "x"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    terminal.type(c.script);
+    EXPECT_EQ(console.linePromptText("Q = "), c.answer);
+    const std::string shown = terminal.takeOutput();
+    EXPECT_EQ(shown.substr(0, 6), "Q = ? ");
+    EXPECT_EQ(shown.substr(shown.size() - 2), "\r\n");
+  }
+}
+
+TEST_F(ConsoleFixture, LinePromptEchoesTypingAndBackspace) {
+  terminal.type("ab<bs>c<enter>");
+  console.linePromptText("P ");
+  EXPECT_EQ(terminal.output(), "P ? ab\b \bc\r\n");
+}
+
+TEST_F(ConsoleFixture, EndProgramClosesFilesAndUnwindsWithItsStatus) {
+  testing::ScopedTempDir dir;
+  ASSERT_TRUE(files.openFile("left_open.txt", FileMode::output, files.freeFileNumber()));
+  files.printLine(1, "abc");
+  try {
+    console.endProgram();
+    FAIL() << "endProgram returned";
+  } catch (const ProgramEnded& end) {
+    EXPECT_EQ(end.status, kExitSuccess);
+  }
+  EXPECT_EQ(testing::readWholeFile("left_open.txt"), "abc\r\n");
+  EXPECT_EQ(files.freeFileNumber(), 1);
+}
+
+TEST(KeyQueue, HoldsAtMost511KeysAndDropsTheOldest) {
+  KeyQueue queue;
+  for (int i = 0; i < 600; ++i) queue.push(std::to_string(i));
+  EXPECT_EQ(queue.size(), 511u);
+  EXPECT_EQ(queue.pop(), "89");
+}
+
+}  // namespace
+}  // namespace sumquill

@@ -1,0 +1,51 @@
+// The one seam between the dialogue and whatever stands in for a console: a real terminal
+// (one source file per operating system), or a scripted one in tests. No OS type appears here.
+#pragma once
+
+#include <memory>
+#include <string>
+#include <string_view>
+#include <vector>
+
+namespace sumquill {
+
+/// What a wait for input came back with.
+enum class InputWait {
+  ready,  ///< Input may be there: take it.
+  ended,  ///< The input is gone for good (end of a pipe, a closed terminal).
+};
+
+/// Keys are texts of one character, or of two for a key without a character: the character
+/// 255 followed by the key's PC BIOS extended code ("\xFFH" is Up).
+class Terminal {
+ public:
+  virtual ~Terminal() = default;
+
+  /// Writes the bytes exactly as given to standard output.
+  virtual void write(std::string_view bytes) = 0;
+  /// Writes one line of a diagnostic to standard error (the line end is added here).
+  virtual void writeError(std::string_view line) = 0;
+  /// Width of the output in columns; 80 when the output is not a console.
+  virtual int width() = 0;
+  /// Column of the cursor before the program's first write.
+  virtual int startColumn() = 0;
+
+  /// True when input is typed at a console; false for a pipe or a file, where typed answers are
+  /// whole lines of input instead of edited keys.
+  virtual bool interactive() = 0;
+  /// Appends to `keys`, oldest first, the keys that have arrived since the last call. Never blocks.
+  /// Without a console it hands over at most one key per call, so the lines behind it stay
+  /// for `readLine`.
+  virtual void takeKeys(std::vector<std::string>& keys) = 0;
+  /// Blocks, without using the processor, until input arrives or can no longer arrive.
+  virtual InputWait waitForInput() = 0;
+  /// Without a console: the next line of input without its line end. False when the input had
+  /// ended before any byte of it; `line` then holds what was read, possibly nothing.
+  virtual bool readLine(std::string& line) = 0;
+};
+
+/// The terminal of this process: the console or terminal when there is one, otherwise plain
+/// standard input and output. Sets the input mode on creation and gives it back on destruction.
+std::unique_ptr<Terminal> makeProcessTerminal();
+
+}  // namespace sumquill

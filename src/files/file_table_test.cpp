@@ -1,0 +1,136 @@
+#include "files/file_table.h"
+
+#include <gtest/gtest.h>
+
+#include "test_support.h"
+
+namespace sumquill {
+namespace {
+
+using testing::readWholeFile;
+using testing::writeWholeFile;
+
+std::vector<std::string> readAllLines(FileTable& files, const std::string& name) {
+  std::vector<std::string> lines;
+  const FileNumber number = files.freeFileNumber();
+  files.openFile(name, FileMode::input, number);
+  std::string line;
+  while (!files.atEndOfFile(number)) {
+    files.readLine(number, line);
+    lines.push_back(line);
+  }
+  files.closeFile(number);
+  return lines;
+}
+
+TEST(FileTable, ReadsLinesByTheLineEndRules) {
+  struct Case {
+    std::string_view bytes;
+    std::vector<std::string> lines;
+  } const cases[] = {
+      {"a\r\nb\r\n", {"a", "b"}},
+      {"a\r\nb", {"a", "b"}},
+      {"a\nb\n", {"a", "b"}},
+      {"", {}},
+      {"\r\n", {""}},
+      {"\r\n\r\nx", {"", "", "x"}},
+      {"a\rb\r\n", {"a\rb"}},
+      {"a\r", {"a"}},
+      {"a\r\r\n", {"a\r"}},
+      {std::string_view("a\0b\n", 4), {std::string("a\0b", 3)}},
+  };
+  testing::ScopedTempDir dir;
+  FileTable files;
+  for (const auto& c : cases) {
+    SCOPED_TRACE(::testing::PrintToString(std::string(c.bytes)));
+    writeWholeFile("in.txt", c.bytes);
+    EXPECT_EQ(readAllLines(files, "in.txt"), c.lines);
+  }
+}
+
+TEST(FileTable, ReturnsALongLineWhole) {
+  testing::ScopedTempDir dir;
+  const std::string line(200000, 'x');
+  writeWholeFile("long.txt", line + "\r\n");
+  FileTable files;
+  EXPECT_EQ(readAllLines(files, "long.txt"), std::vector<std::string>{line});
+}
+
+TEST(FileTable, MissingOrUnreadableInputReadsAsNoLines) {
+  testing::ScopedTempDir dir;
+  std::filesystem::create_directory("a_folder.txt");
+  FileTable files;
+  for (const std::string name : {"missing.txt", "a_folder.txt"}) {
+    SCOPED_TRACE(name);
+    std::string error;
+    EXPECT_FALSE(files.openFile(name, FileMode::input, 1, &error));
+    EXPECT_FALSE(error.empty());
+    EXPECT_TRUE(files.atEndOfFile(1));
+    std::string line = "kept";
+    files.readLine(1, line);
+    EXPECT_EQ(line, "kept");
+    EXPECT_EQ(files.freeFileNumber(), 1);
+  }
+}
+
+TEST(FileTable, WritesRawBytesWithCrLfAndReplacesOldContent) {
+  testing::ScopedTempDir dir;
+  FileTable files;
+  ASSERT_TRUE(files.openFile("out.txt", FileMode::output, 1));
+  files.printLine(1, "abc");
+  files.printText(1, "x\ny");
+  files.printInteger(1, -3);
+  EXPECT_EQ(files.closeFile(1), "");
+  EXPECT_EQ(readWholeFile("out.txt"), "abc\r\nx\ny-3\r\n");
+  ASSERT_TRUE(files.openFile("out.txt", FileMode::output, 1));
+  files.printLine(1, "new");
+  files.closeFile(1);
+  EXPECT_EQ(readWholeFile("out.txt"), "new\r\n");
+}
+
+TEST(FileTable, NumbersAreTheLowestFreeAndNeverReused) {
+  testing::ScopedTempDir dir;
+  FileTable files;
+  EXPECT_EQ(files.freeFileNumber(), 1);
+  ASSERT_TRUE(files.openFile("one.txt", FileMode::output, 1));
+  ASSERT_TRUE(files.openFile("two.txt", FileMode::output, 2));
+  EXPECT_EQ(files.freeFileNumber(), 3);
+  EXPECT_FALSE(files.openFile("other.txt", FileMode::output, 1));  // in use: left untouched
+  EXPECT_FALSE(files.openFile("other.txt", FileMode::output, 0));
+  EXPECT_FALSE(files.openFile("other.txt", FileMode::output, 256));
+  files.printLine(1, "still one");
+  files.closeFile(1);
+  EXPECT_EQ(files.freeFileNumber(), 1);
+  EXPECT_EQ(readWholeFile("one.txt"), "still one\r\n");
+  for (FileNumber n = 1; n <= FileTable::kMaxNumber; ++n) {
+    if (n == 2) continue;
+    ASSERT_TRUE(files.openFile("f" + std::to_string(n), FileMode::output, n));
+  }
+  EXPECT_EQ(files.freeFileNumber(), 0);
+}
+
+TEST(FileTable, WritesToANumberWithoutAFileGoNowhere) {
+  testing::ScopedTempDir dir;
+  std::filesystem::create_directory("blocked.txt");
+  FileTable files;
+  std::string error;
+  EXPECT_FALSE(files.openFile("blocked.txt", FileMode::output, 1, &error));
+  EXPECT_FALSE(error.empty());
+  files.printLine(1, "lost");
+  EXPECT_EQ(files.closeFile(1), "");
+  ASSERT_TRUE(files.openFile("later.txt", FileMode::output, 1));
+  files.closeFile(1);
+  EXPECT_EQ(readWholeFile("later.txt"), "");
+}
+
+#ifdef __linux__
+TEST(FileTable, AFailedWriteIsReportedWhenTheFileIsClosed) {
+  FileTable files;
+  ASSERT_TRUE(files.openFile("/dev/full", FileMode::output, 1));
+  files.printLine(1, std::string(100000, 'x'));
+  EXPECT_NE(files.closeFile(1), "");
+}
+#endif
+
+}  // namespace
+}  // namespace sumquill

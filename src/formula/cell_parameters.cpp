@@ -1,0 +1,9 @@
+#include "formula/cell_parameters.h"
+
+#include "run/records.h"
+
+namespace sumquill {
+
+void enterCellParameters(Console&, const RunSettings&, CellParameters&) {}
+
+}  // namespace sumquill

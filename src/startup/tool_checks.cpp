@@ -1,0 +1,7 @@
+#include "startup/tool_checks.h"
+
+namespace sumquill {
+
+void stageAndCheckTools(Console&, FileTable&, Shell&) {}
+
+}  // namespace sumquill
