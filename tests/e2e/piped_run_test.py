@@ -1,22 +1,14 @@
 """A run of the real binary with its answers piped in, in a fresh folder."""
-import os
-import subprocess
-import sys
-import tempfile
 import unittest
 
-BINARY = os.path.abspath(sys.argv.pop(1)) if len(sys.argv) > 1 else None
-
-
-def run(answers: bytes, cwd: str, timeout: float = 30):
-    return subprocess.run([BINARY], input=answers, cwd=cwd, capture_output=True, timeout=timeout)
+import harness
 
 
 class PipedRun(unittest.TestCase):
-    def test_a_run_with_no_input_ends(self):
-        with tempfile.TemporaryDirectory() as folder:
-            result = run(b"", folder)
-            self.assertIn(result.returncode, (0, 1))
+    def test_input_that_ends_early_ends_the_run_with_a_message(self):
+        result = harness.run_fresh(b"")
+        self.assertEqual(result.status, 1, result.stdout)
+        self.assertIn(b"input ended", result.stderr)
 
 
 if __name__ == "__main__":
