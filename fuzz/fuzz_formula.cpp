@@ -49,7 +49,11 @@ std::int32_t modelNameToNumber(std::string_view name) {
 std::string modelNumberToName(std::int32_t n) {
   const std::int64_t q = n >= 0 ? n / 26 : -((-static_cast<std::int64_t>(n) + 25) / 26);
   const std::int64_t r = n - 26 * q;
-  const auto ch = [](std::int64_t code) { return std::string(1, static_cast<char>(code)); };
+  // Far beyond ZZ a code would pass 255; it is held there, so no huge number wraps round into
+  // a plausible column name.
+  const auto ch = [](std::int64_t code) {
+    return std::string(1, static_cast<char>(code > 255 ? 255 : code));
+  };
   if (q < 1) return ch(r + 64);
   if (n == 26) return "Z";
   if (r > 0) return ch(q + 64) + ch(r + 64);
