@@ -1,0 +1,15 @@
+#!/usr/bin/env bash
+# Measures sumquill on this machine and writes the figures into docs/benchmarks.md:
+#   (a) a whole piped run of the typical dialogue in a fresh folder, against starting /bin/true;
+#   (b) processor time used while a menu waits 2 s at a terminal (pseudo-terminal);
+#   (c) peak resident memory of a whole run;
+#   (d) a line of 100,000 characters pasted into a prompt.
+# A benchmark, not a test: nothing here passes or fails on a figure.
+# Usage: bench/run_bench.sh [runs]     (default 200 runs for (a) and (c))
+set -euo pipefail
+repo=$(cd "$(dirname "$0")/.." && pwd)
+build="$repo/build-bench"
+
+cmake -S "$repo" -B "$build" -DCMAKE_BUILD_TYPE=Release -DBUILD_TESTING=OFF >/dev/null
+cmake --build "$build" -j 2 --target sumquill >/dev/null
+/usr/bin/python3 "$repo/bench/bench.py" "$build/sumquill" "$repo/docs/benchmarks.md" "${1:-200}"

@@ -1,0 +1,130 @@
+"""Faults at a real terminal, through a pseudo-terminal: Ctrl+C, SIGTERM, hang-up, a huge paste.
+
+Wherever the terminal still exists after the end, its settings must be exactly those it had
+before the program started; the program must end promptly without spinning; the reports that
+were open must be on disk.
+"""
+import os
+import signal
+import tempfile
+import time
+import unittest
+
+import harness
+from pty_session import (FIRST_MENU, FIRST_PROMPT, PROMPTS, TYPICAL_MENU_KEYS, PtySession,
+                         describe_mode_difference)
+
+REPORTS = ("qzr_sumif.txt", "qzr_sumif.htm")
+# Ending after a signal is a matter of a few system calls; a second is generous on a busy machine.
+PROMPT_END_SECONDS = 3.0
+# Processor time a whole run may use at most, waiting included: far below a spinning second.
+MAX_CPU_SECONDS = 0.5
+
+
+class TerminalFaults(unittest.TestCase):
+    def start(self):
+        folder = tempfile.mkdtemp(prefix="sumquill_pty_")
+        harness._folders.append(folder)
+        session = PtySession(harness.BINARY, folder)
+        self.addCleanup(session.close)
+        return session
+
+    def at_first_prompt(self):
+        session = self.start()
+        session.expect(FIRST_MENU)
+        session.type(TYPICAL_MENU_KEYS)
+        session.expect(FIRST_PROMPT)
+        return session
+
+    def assertModeRestored(self, session):
+        now = session.mode()
+        self.assertEqual(now, session.original_mode,
+                         describe_mode_difference(now, session.original_mode))
+
+    def assertEndedPromptly(self, session, expected_status):
+        status, seconds = session.wait(timeout=PROMPT_END_SECONDS)
+        self.assertEqual(status, expected_status, session.output()[-300:])
+        cpu = session.rusage.ru_utime + session.rusage.ru_stime
+        self.assertLess(cpu, MAX_CPU_SECONDS, "processor time of the whole run")
+
+    def assertReportsOnDisk(self, session):
+        for name in REPORTS:
+            self.assertTrue(os.path.isfile(os.path.join(session.folder, name)), name)
+
+    def test_ctrl_c_at_a_menu_ends_at_once_and_gives_the_terminal_back(self):
+        session = self.start()
+        session.expect(FIRST_MENU)
+        time.sleep(0.2)  # the menu is waiting for a key now
+        self.assertNotEqual(session.mode(), session.original_mode, "the program set no mode")
+        session.type(b"\x03")
+        self.assertEndedPromptly(session, -signal.SIGINT)
+        self.assertModeRestored(session)
+
+    def test_ctrl_c_in_the_middle_of_a_typed_answer(self):
+        session = self.at_first_prompt()
+        session.type(b"B12")
+        session.expect(b"B12")
+        session.type(b"\x03")
+        self.assertEndedPromptly(session, -signal.SIGINT)
+        self.assertModeRestored(session)
+        # The reports were open; they stay, empty, as a stop from outside leaves them.
+        self.assertReportsOnDisk(session)
+
+    def test_sigterm_and_sighup_at_a_prompt_close_the_reports_and_give_the_terminal_back(self):
+        for number in (signal.SIGTERM, signal.SIGHUP):
+            with self.subTest(signal=signal.Signals(number).name):
+                session = self.at_first_prompt()
+                session.type(b"half an answer")
+                session.expect(b"half an answer")
+                session.signal(number)
+                self.assertEndedPromptly(session, 128 + number)
+                self.assertModeRestored(session)
+                self.assertReportsOnDisk(session)
+
+    def test_closing_the_terminal_at_a_prompt_ends_the_run_without_spinning(self):
+        session = self.at_first_prompt()
+        session.type(b"C")
+        session.expect(b"C")
+        session.hang_up()
+        # A hang-up ends the run through SIGHUP, or through a read that sees the end of the
+        # input; either way it must end at once and not poll a dead terminal.
+        status, _ = session.wait(timeout=PROMPT_END_SECONDS)
+        self.assertNotEqual(status, 0)
+        cpu = session.rusage.ru_utime + session.rusage.ru_stime
+        self.assertLess(cpu, MAX_CPU_SECONDS)
+        self.assertReportsOnDisk(session)
+
+    def test_a_menu_waiting_on_the_terminal_uses_no_processor(self):
+        session = self.start()
+        session.expect(FIRST_MENU)
+        before = session.cpu_seconds()
+        time.sleep(1.0)
+        used = session.cpu_seconds() - before
+        self.assertLess(used, 0.1, "processor seconds used in one second of waiting")
+        session.type(b"2")  # "no and end"
+        self.assertEndedPromptly(session, 0)
+        self.assertModeRestored(session)
+
+    def test_a_pasted_line_of_100000_characters_is_taken_whole(self):
+        session = self.at_first_prompt()
+        # Every position is recognisable, so a lost or repeated stretch shows up.
+        line = b"".join(b"%07d|" % i for i in range(0, 100000, 8))[:100000]
+        self.assertEqual(len(line), 100000)
+        started = time.monotonic()
+        session.type(line + b"\r")
+        echoed = session.expect(PROMPTS[1], timeout=60)
+        seconds = time.monotonic() - started
+        self.assertIn(line, echoed, "the echo of the pasted line")
+        self.assertLess(seconds, 30, "a quadratic path would take minutes")
+        session.type(b"C\r2\r20\rE\r")
+        status, _ = session.wait(timeout=10)
+        self.assertEqual(status, 0)
+        self.assertModeRestored(session)
+        with open(os.path.join(session.folder, "qzr_sumif.txt"), "rb") as f:
+            report = f.read()
+        # The text answer keeps the first 4096 characters of the line.
+        self.assertIn(b"Column name for creating group    = " + line[:4096] + b"\r\n", report)
+
+
+if __name__ == "__main__":
+    unittest.main()
