@@ -16,58 +16,42 @@ TYPICAL_INPUT = b"1\n2\n3\n2\n2\n" + b"B\nC\n2\n20\nE\n"
 START, END = "<!-- run_bench.sh: start -->", "<!-- run_bench.sh: end -->"
 
 
-def timed_run(argv, stdin_bytes, folder):
-    """Wall seconds and peak resident kilobytes of one run, from fork to reaping."""
-    read_end, write_end = os.pipe()
-    os.write(write_end, stdin_bytes)  # the typical input fits a pipe's buffer
-    os.close(write_end)
-    devnull = os.open(os.devnull, os.O_WRONLY)
-    started = time.perf_counter()
-    pid = os.fork()
-    if pid == 0:
-        try:
-            os.chdir(folder)
-            os.dup2(read_end, 0)
-            os.dup2(devnull, 1)
-            os.dup2(devnull, 2)
-            os.execv(argv[0], argv)
-        finally:
-            os._exit(127)
-    _, status, rusage = os.wait4(pid, 0)
-    seconds = time.perf_counter() - started
-    os.close(read_end)
-    os.close(devnull)
-    if os.waitstatus_to_exitcode(status) != 0:
-        raise SystemExit(f"{argv[0]} ended with {os.waitstatus_to_exitcode(status)}")
-    return seconds, rusage.ru_maxrss, rusage.ru_utime + rusage.ru_stime
+def series(timer, argv, stdin_bytes, runs):
+    """Wall seconds, peak resident kilobytes and processor seconds of each run."""
+    with tempfile.NamedTemporaryFile(prefix="sumquill_bench_input_") as input_file:
+        input_file.write(stdin_bytes)
+        input_file.flush()
+        out = subprocess.run([timer, str(runs), input_file.name, *argv], check=True,
+                             capture_output=True, text=True).stdout
+    rows = [line.split() for line in out.splitlines()]
+    return ([float(r[0]) for r in rows], [int(r[1]) for r in rows], [float(r[2]) for r in rows])
 
 
-def series(argv, stdin_bytes, runs):
-    times, rss, cpu = [], [], []
-    for _ in range(runs):
-        folder = tempfile.mkdtemp(prefix="sumquill_bench_")
-        try:
-            t, r, c = timed_run(argv, stdin_bytes, folder)
-        finally:
-            shutil.rmtree(folder, ignore_errors=True)
-        times.append(t)
-        rss.append(r)
-        cpu.append(c)
-    return times, rss, cpu
-
-
-def whole_run(binary, runs):
-    # Interleaved warm-up of both, so neither pays for a cold cache alone.
-    series([binary], TYPICAL_INPUT, 5)
-    series(["/bin/true"], b"", 5)
-    run_t, run_rss, run_cpu = series([binary], TYPICAL_INPUT, runs)
-    true_t, true_rss, _ = series(["/bin/true"], b"", runs)
+def whole_run(timer, binary, runs, block=10):
+    """The typical run and /bin/true in alternating blocks, so that both meet the same load
+    from whatever else runs on the machine."""
+    series(timer, [binary], TYPICAL_INPUT, 5)  # warm caches for both first
+    series(timer, ["/bin/true"], b"", 5)
+    run_t, run_rss, run_cpu, true_t, true_rss, true_cpu = [], [], [], [], [], []
+    for _ in range(max(1, runs // block)):
+        t, r, c = series(timer, [binary], TYPICAL_INPUT, block)
+        run_t += t
+        run_rss += r
+        run_cpu += c
+        t, r, c = series(timer, ["/bin/true"], b"", block)
+        true_t += t
+        true_rss += r
+        true_cpu += c
+    median = statistics.median
     return {
-        "run_median_ms": statistics.median(run_t) * 1e3,
-        "run_p90_ms": sorted(run_t)[int(0.9 * (runs - 1))] * 1e3,
-        "true_median_ms": statistics.median(true_t) * 1e3,
-        "ratio": statistics.median(run_t) / statistics.median(true_t),
-        "run_cpu_ms": statistics.median(run_cpu) * 1e3,
+        "runs": len(run_t),
+        "run_median_ms": median(run_t) * 1e3,
+        "run_p90_ms": sorted(run_t)[int(0.9 * (len(run_t) - 1))] * 1e3,
+        "true_median_ms": median(true_t) * 1e3,
+        "ratio": median(run_t) / median(true_t),
+        "run_cpu_ms": median(run_cpu) * 1e3,
+        "true_cpu_ms": median(true_cpu) * 1e3,
+        "cpu_ratio": median(run_cpu) / median(true_cpu) if median(true_cpu) else float("inf"),
         "run_rss_kb": max(run_rss),
         "true_rss_kb": max(true_rss),
     }
@@ -139,15 +123,15 @@ def machine():
     ]
 
 
-def section(runs, whole, menu_cpu, paste_figures):
+def section(whole, menu_cpu, paste_figures):
     paste_seconds, paste_cpu = paste_figures
     lines = [
         START,
         "## Figures of bench/run_bench.sh",
         "",
         "Written by `bench/run_bench.sh` on the machine it ran on; run it again to refresh this "
-        "section. Wall times are from fork to reaping the process, each run in a fresh folder, "
-        "standard output to /dev/null.",
+        "section. Wall times are from fork to reaping the process (by the small launcher "
+        "bench/spawn_timer.c), each run in a fresh folder, standard output to /dev/null.",
         "",
         "### Machine",
         "",
@@ -157,12 +141,14 @@ def section(runs, whole, menu_cpu, paste_figures):
         "",
         "| Measurement | Figure |",
         "|---|---|",
-        f"| (a) whole piped run of the typical dialogue, median of {runs} | "
+        f"| (a) whole piped run of the typical dialogue, median of {whole['runs']} | "
         f"{whole['run_median_ms']:.2f} ms (90th percentile {whole['run_p90_ms']:.2f} ms) |",
-        f"| (a) `/bin/true` started the same way, median of {runs} | "
+        f"| (a) `/bin/true` started the same way, median of {whole['runs']} | "
         f"{whole['true_median_ms']:.2f} ms |",
-        f"| (a) ratio whole run / `/bin/true` | {whole['ratio']:.2f} |",
-        f"| (a) processor time of a whole run, median | {whole['run_cpu_ms']:.2f} ms |",
+        f"| (a) ratio whole run / `/bin/true`, wall time | {whole['ratio']:.2f} |",
+        f"| (a) processor time, whole run / `/bin/true` (medians) | "
+        f"{whole['run_cpu_ms']:.2f} ms / {whole['true_cpu_ms']:.2f} ms = "
+        f"{whole['cpu_ratio']:.2f} |",
         f"| (b) processor time while a menu waits 2 s on a pseudo-terminal | "
         f"{menu_cpu * 1e3:.0f} ms |",
         f"| (c) peak resident memory of a whole run | {whole['run_rss_kb']} KiB "
@@ -197,15 +183,17 @@ def write_section(path, text):
 
 
 def main():
-    binary, document, runs = os.path.abspath(sys.argv[1]), sys.argv[2], int(sys.argv[3])
-    whole = whole_run(binary, runs)
+    timer, binary = os.path.abspath(sys.argv[1]), os.path.abspath(sys.argv[2])
+    document, runs = sys.argv[3], int(sys.argv[4])
+    whole = whole_run(timer, binary, runs)
     print(f"(a) run {whole['run_median_ms']:.2f} ms, /bin/true {whole['true_median_ms']:.2f} ms, "
-          f"ratio {whole['ratio']:.2f}; (c) peak {whole['run_rss_kb']} KiB")
+          f"ratio {whole['ratio']:.2f}; processor {whole['run_cpu_ms']:.2f} ms / "
+          f"{whole['true_cpu_ms']:.2f} ms; (c) peak {whole['run_rss_kb']} KiB")
     menu_cpu = menu_wait(binary)
     print(f"(b) {menu_cpu * 1e3:.0f} ms of processor in 2 s at a menu")
     paste_figures = paste(binary)
     print(f"(d) paste {paste_figures[0] * 1e3:.0f} ms wall, {paste_figures[1] * 1e3:.0f} ms cpu")
-    write_section(document, section(runs, whole, menu_cpu, paste_figures))
+    write_section(document, section(whole, menu_cpu, paste_figures))
     print(f"written to {document}")
 
 
