@@ -235,18 +235,17 @@ std::optional<std::string> readPlainFile(std::string_view name) {
   return std::string(std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>());
 }
 
-/// Why a plain name cannot be written, or nothing when it can: only a missing file or a
-/// regular one may be created or emptied, never a folder, a link or a device.
-std::optional<std::string_view> cannotWrite(const fs::path& path) {
+/// Only a missing file or a regular one may be created or emptied: never a folder, a link or
+/// a device.
+bool mayWrite(const fs::path& path) {
   std::error_code code;
   const auto status = fs::symlink_status(path, code);
-  if (status.type() == fs::file_type::not_found || fs::is_regular_file(status)) return std::nullopt;
-  return kAccessDenied;
+  return status.type() == fs::file_type::not_found || fs::is_regular_file(status);
 }
 
 /// Creates or empties a file for writing; nothing when it cannot be opened.
 std::unique_ptr<std::ofstream> openForWriting(const fs::path& path, bool append) {
-  if (cannotWrite(path)) return nullptr;
+  if (!mayWrite(path)) return nullptr;
   auto out = std::make_unique<std::ofstream>(
       path, std::ios::binary | (append ? std::ios::app : std::ios::trunc));
   if (!*out) return nullptr;
