@@ -115,14 +115,16 @@ bool matchesPattern(std::string_view pattern, std::string_view name) {
 }
 
 /// A name of a file directly in the working directory: no folder part, no device, nothing a
-/// Windows file name may not hold (wildcards aside, which the callers check).
-bool isPlainName(std::string_view name) {
+/// Windows file name may not hold. A pattern may hold wildcards besides.
+bool isPlainPattern(std::string_view name) {
   if (name.empty() || name == "." || name == "..") return false;
   return std::none_of(name.begin(), name.end(), [](char c) {
     return static_cast<unsigned char>(c) < 32 ||
            std::string_view("\\/:<>|\"").find(c) != std::string_view::npos;
   });
 }
+
+bool isPlainName(std::string_view name) { return isPlainPattern(name) && !hasWildcard(name); }
 
 /// The virtual system folder, in any letter case and with either slash.
 constexpr std::string_view kSystemFolder = "c:\\windows\\system32";
@@ -611,8 +613,7 @@ int Session::dir(std::string_view arguments, const Streams& streams, int) {
     }
     Located located = locate(withoutQuotes(argument));
     if (located.pattern == ".") located.pattern = "*";
-    const bool badName = located.pattern.find_first_of("\\/:<>|") != std::string::npos;
-    if (located.place == Place::elsewhere || located.pattern == ".." || badName ||
+    if (located.place == Place::elsewhere || !isPlainPattern(located.pattern) ||
         (place && *place != located.place)) {
       writeLine(streams.err, kNoSuchPath);
       return 1;
@@ -639,8 +640,7 @@ int Session::copy(std::string_view arguments, const Streams& streams, int) {
   std::optional<std::string> destination;
   if (names.size() == 2) destination = names[1];
   const Located source = locate(names[0]);
-  const bool badPattern =
-      source.pattern.empty() || (!hasWildcard(source.pattern) && !isPlainName(source.pattern));
+  const bool badPattern = !isPlainPattern(source.pattern);
   if (source.place == Place::elsewhere || badPattern ||
       (destination && !isPlainName(*destination))) {
     writeLine(streams.err, kNoSuchPath);
@@ -743,8 +743,7 @@ int Session::del(std::string_view arguments, const Streams& streams, int) {
   }
   const fs::path here = workingDirectory();
   for (const auto& name : names) {
-    if (!hasWildcard(name) ? !isPlainName(name)
-                           : name.find_first_of("\\/:<>|") != std::string::npos) {
+    if (!isPlainPattern(name)) {
       writeLine(streams.err,
                 locate(name).place == Place::systemFolder ? kAccessDenied : kNoSuchPath);
       continue;
@@ -798,7 +797,7 @@ int Session::forEach(std::string_view arguments, const Streams& streams, int dep
   for (const auto& item : splitArguments(set)) {
     if (!hasWildcard(item)) {
       items.push_back(item);
-    } else if (item.find_first_of("\\/:") == std::string::npos) {
+    } else if (isPlainPattern(withoutQuotes(item))) {
       const auto files = matchingFiles(withoutQuotes(item));
       items.insert(items.end(), files.begin(), files.end());
     }

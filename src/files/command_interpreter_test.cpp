@@ -95,8 +95,9 @@ TEST_F(Interpreter, DoesNotRunACommandWhoseOutputCannotBeWritten) {
   EXPECT_EQ(console(), "Access is denied.\r\n");
   EXPECT_EQ(names(), std::vector<std::string>{"listing.txt"});
 
-  for (const std::string line : {"dir > ../escaped.txt", "dir > /tmp/escaped.txt",
-                                 "dir > c:\\escaped.txt", "dir >", "dir | sort", "dir & dir"}) {
+  for (const std::string line :
+       {"dir > ../escaped.txt", "dir > /tmp/escaped.txt", "dir > c:\\escaped.txt", "dir > a*.txt",
+        "dir >", "dir | sort", "dir & dir"}) {
     SCOPED_TRACE(line);
     EXPECT_EQ(run(line), 1);
     EXPECT_NE(console(), "");
