@@ -468,6 +468,10 @@ class Session {
 };
 
 int Session::execute(std::string_view line, const Streams& streams, int depth) {
+  if (line.size() > kMaxLineLength) {
+    writeLine(streams.err, "The command line is too long.");
+    return 1;
+  }
   if (++commands_ > kMaxCommands || depth > kMaxDepth) {
     writeLine(streams.err, "The command line is nested or repeated too deeply to run.");
     return 1;
@@ -668,6 +672,20 @@ int Session::copy(std::string_view arguments, const Streams& streams, int) {
   return copyInto(sources, fromSystem, destination, hasWildcard(source.pattern), streams);
 }
 
+/// The bytes a copy reads: a stand-in of the system folder, or a file of the working directory.
+std::optional<std::string> contentOf(bool fromSystem, const std::string& name) {
+  if (fromSystem) return std::string(CommandInterpreter::toolContent(name));
+  return readPlainFile(name);
+}
+
+/// Writes one copy; the message of its failure, or nothing.
+std::optional<std::string_view> writeCopy(const fs::path& target, const std::string& content) {
+  auto out = openForWriting(target, false);
+  if (!out) return kAccessDenied;
+  out->write(content.data(), static_cast<std::streamsize>(content.size()));
+  return std::nullopt;
+}
+
 int Session::copyInto(const std::vector<std::pair<std::string, std::string>>& sources,
                       bool fromSystem, const std::optional<std::string>& destination,
                       bool showNames, const Streams& streams) {
@@ -675,49 +693,36 @@ int Session::copyInto(const std::vector<std::pair<std::string, std::string>>& so
   const bool intoFolder = destination && fs::is_directory(fs::symlink_status(*destination, code));
   // Several files onto one name are joined into it, as cmd.exe does.
   const bool joined = destination && !intoFolder && sources.size() > 1;
-  std::unique_ptr<std::ofstream> joinedFile;
-  if (joined) {
-    joinedFile = openForWriting(*destination, false);
-    if (!joinedFile) {
-      writeLine(streams.err, kAccessDenied);
-      writeLine(streams.out, "        0 file(s) copied.");
-      return 1;
-    }
-  }
+  std::string joinedContent;
   int copied = 0;
   bool failed = false;
   for (const auto& [shown, name] : sources) {
     if (showNames || joined) writeLine(streams.out, shown);
-    std::optional<std::string> content =
-        fromSystem ? std::optional<std::string>(std::string(CommandInterpreter::toolContent(name)))
-                   : readPlainFile(name);
-    if (!content) {
-      writeLine(streams.err, kNoSuchFile);
-      failed = true;
-      continue;
-    }
-    if (joined) {
-      joinedFile->write(content->data(), static_cast<std::streamsize>(content->size()));
-      continue;
-    }
     const fs::path target = !destination ? fs::path(name)
                             : intoFolder ? fs::path(*destination) / name
                                          : fs::path(*destination);
-    if (!fromSystem && target == fs::path(name)) {
-      writeLine(streams.err, "The file cannot be copied onto itself.");
-      failed = true;
+    const std::optional<std::string> content = contentOf(fromSystem, name);
+    std::optional<std::string_view> failure;
+    if (!content) {
+      failure = kNoSuchFile;
+    } else if (joined) {
+      joinedContent += *content;
       continue;
+    } else if (!fromSystem && target == fs::path(name)) {
+      failure = "The file cannot be copied onto itself.";
+    } else {
+      failure = writeCopy(target, *content);
     }
-    auto out = openForWriting(target, false);
-    if (!out) {
-      writeLine(streams.err, kAccessDenied);
-      failed = true;
-      continue;
-    }
-    out->write(content->data(), static_cast<std::streamsize>(content->size()));
-    ++copied;
+    if (failure) writeLine(streams.err, *failure);
+    failed = failed || failure;
+    copied += failure ? 0 : 1;
   }
-  if (joined) copied = 1;
+  if (joined) {
+    const auto failure = writeCopy(*destination, joinedContent);
+    if (failure) writeLine(streams.err, *failure);
+    failed = failed || failure;
+    copied = failure ? 0 : 1;
+  }
   writeLine(streams.out, padLeft(std::to_string(copied), 9) + " file(s) copied.");
   return failed || copied == 0 ? 1 : 0;
 }
@@ -767,34 +772,46 @@ int Session::del(std::string_view arguments, const Streams& streams, int) {
   return 0;
 }
 
-int Session::forEach(std::string_view arguments, const Streams& streams, int depth) {
-  std::string_view rest = trimBlanks(arguments);
-  const auto fail = [&] {
-    writeLine(streams.err, kSyntaxError);
-    return 1;
+/// The parts of "for %i in (SET) do COMMAND".
+struct ForLoop {
+  std::string variable;  ///< "%i"
+  std::string_view set;
+  std::string_view body;
+};
+
+/// Takes `text` apart, or nothing when it does not have the shape of a loop.
+std::optional<ForLoop> parseForLoop(std::string_view text) {
+  std::string_view rest = trimBlanks(text);
+  const auto startsWithWord = [&rest](std::string_view word) {
+    return rest.size() > word.size() && equalsIgnoringCase(rest.substr(0, word.size()), word);
   };
-  // for %i in (SET) do COMMAND
-  if (rest.size() < 2 || rest[0] != '%') return fail();
-  if (rest[1] == '%') rest.remove_prefix(1);
-  if (rest.size() < 2 || isBlank(rest[1])) return fail();
-  const std::string variable = {'%', rest[1]};
+  if (rest.size() < 2 || rest[0] != '%') return std::nullopt;
+  if (rest[1] == '%') rest.remove_prefix(1);  // the batch-file spelling %%i
+  if (rest.size() < 2 || isBlank(rest[1])) return std::nullopt;
+  ForLoop loop{{'%', rest[1]}, {}, {}};
   rest = trimBlanks(rest.substr(2));
-  if (rest.size() < 2 || !equalsIgnoringCase(rest.substr(0, 2), "in")) return fail();
+  if (!startsWithWord("in")) return std::nullopt;
   rest = trimBlanks(rest.substr(2));
   const auto close = rest.find(')');
-  if (rest.empty() || rest.front() != '(' || close == rest.npos) return fail();
-  const std::string_view set = rest.substr(1, close - 1);
+  if (rest.empty() || rest.front() != '(' || close == rest.npos) return std::nullopt;
+  loop.set = rest.substr(1, close - 1);
   rest = trimBlanks(rest.substr(close + 1));
-  if (rest.size() < 3 || !equalsIgnoringCase(rest.substr(0, 2), "do") || !isBlank(rest[2])) {
-    return fail();
-  }
-  const std::string_view body = trimBlanks(rest.substr(2));
-  if (body.empty()) return fail();
+  if (!startsWithWord("do") || !isBlank(rest[2])) return std::nullopt;
+  loop.body = trimBlanks(rest.substr(2));
+  if (loop.body.empty()) return std::nullopt;
+  return loop;
+}
 
+int Session::forEach(std::string_view arguments, const Streams& streams, int depth) {
+  const std::optional<ForLoop> loop = parseForLoop(arguments);
+  if (!loop) {
+    writeLine(streams.err, kSyntaxError);
+    return 1;
+  }
   // The whole set is taken before the first command runs, so a body that deletes or creates
   // files does not change what the loop visits.
   std::vector<std::string> items;
-  for (const auto& item : splitArguments(set)) {
+  for (const auto& item : splitArguments(loop->set)) {
     if (!hasWildcard(item)) {
       items.push_back(item);
     } else if (isPlainPattern(withoutQuotes(item))) {
@@ -805,10 +822,10 @@ int Session::forEach(std::string_view arguments, const Streams& streams, int dep
   const std::string prompt = workingDirectory().string() + ">";
   int status = 0;
   for (const auto& item : items) {
-    std::string command(body);
-    for (auto at = command.find(variable); at != std::string::npos;
-         at = command.find(variable, at + item.size())) {
-      command.replace(at, variable.size(), item);
+    std::string command(loop->body);
+    for (auto at = command.find(loop->variable); at != std::string::npos;
+         at = command.find(loop->variable, at + item.size())) {
+      command.replace(at, loop->variable.size(), item);
     }
     // With echo on, cmd.exe shows each command of a loop before it runs it.
     writeLine(streams.out, "");
@@ -950,10 +967,6 @@ CommandInterpreter::CommandInterpreter(std::function<void(std::string_view)> con
 
 int CommandInterpreter::run(const std::string& commandLine) {
   const Streams console{console_, console_};
-  if (commandLine.size() > kMaxLineLength) {
-    writeLine(console.err, "The command line is too long.");
-    return 1;
-  }
   Session session(codePage_);
   return session.execute(commandLine, console, 0);
 }

@@ -204,6 +204,21 @@ TEST_F(Interpreter, CopiesTheSystemToolsIntoTheWorkingDirectory) {
   EXPECT_EQ(names(), (std::vector<std::string>{"cmd.exe", "find.exe", "sort.exe"}));
 }
 
+TEST_F(Interpreter, CopiesWorkingDirectoryFilesToANameOrAFolder) {
+  writeWholeFile("a.txt", "A\r\n");
+  writeWholeFile("b.txt", "B\r\n");
+  fs::create_directory("sub");
+  EXPECT_EQ(run("copy a.txt c.dat"), 0);
+  EXPECT_EQ(console(), "        1 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("c.dat"), "A\r\n");
+  EXPECT_EQ(run("copy *.txt sub"), 0);
+  EXPECT_EQ(console(), "a.txt\r\nb.txt\r\n        2 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("sub/b.txt"), "B\r\n");
+  EXPECT_EQ(run("copy *.txt both.dat"), 0);
+  EXPECT_EQ(console(), "a.txt\r\nb.txt\r\n        1 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("both.dat"), "A\r\nB\r\n");
+}
+
 TEST_F(Interpreter, ReportsCopiesThatCannotBeMade) {
   writeWholeFile("a.txt", "a");
   fs::create_directory("sort.exe");
