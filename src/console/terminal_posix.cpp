@@ -4,7 +4,8 @@
 // keys typed ahead are queued and never echoed; ISIG stays on, so Ctrl+C, Ctrl+\ and Ctrl+Z
 // still raise their signals. The mode is given back on destruction, by an atexit backstop and on
 // every signal that ends or stops the process:
-// - SIGINT, SIGQUIT: restore, then the signal's default action ends the program.
+// - SIGINT, SIGQUIT, and the crashes SIGABRT, SIGSEGV, SIGBUS, SIGFPE: restore, then the
+//   signal's default action ends the program.
 // - SIGTSTP: restore, stop; once continued, set the mode again.
 // - SIGTERM, SIGHUP: blocked except while the program waits for input (inside ppoll), so they
 //   are answered where the dialogue can close its files: the wait reports them and the console
@@ -98,7 +99,8 @@ sigset_t endRequests() {
   return set;
 }
 
-constexpr std::array kHandledSignals{SIGINT, SIGQUIT, SIGTSTP, SIGTERM, SIGHUP, SIGPIPE};
+constexpr std::array kHandledSignals{SIGINT,  SIGQUIT, SIGTSTP, SIGTERM, SIGHUP,
+                                     SIGPIPE, SIGABRT, SIGSEGV, SIGBUS,  SIGFPE};
 
 class PosixTerminal : public Terminal {
  public:
@@ -174,6 +176,10 @@ void PosixTerminal::installHandlers() {
   sigdelset(&waitMask_, SIGHUP);
   for (std::size_t i = 0; i < kHandledSignals.size(); ++i) {
     const int signal = kHandledSignals[i];
+    // A signal ignored by whoever started the program (nohup, a shell without job control)
+    // stays ignored.
+    sigaction(signal, nullptr, &previous_[i]);
+    if (previous_[i].sa_handler == SIG_IGN) continue;
     struct sigaction action = {};
     sigemptyset(&action.sa_mask);
     action.sa_flags = SA_RESTART;
@@ -186,7 +192,7 @@ void PosixTerminal::installHandlers() {
     } else {
       action.sa_handler = onInterrupt;
     }
-    sigaction(signal, &action, &previous_[i]);
+    sigaction(signal, &action, nullptr);
   }
 }
 
