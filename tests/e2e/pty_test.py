@@ -66,7 +66,11 @@ class PtySession:
                 os.setpgid(0, 0)
                 signal.signal(signal.SIGTTOU, signal.SIG_IGN)
                 os.tcsetpgrp(self.slave, os.getpid())
-                signal.signal(signal.SIGTTOU, signal.SIG_DFL)
+                # As a shell starts a foreground job: whatever the test runner ignores, the job
+                # gets the default actions.
+                for signum in (signal.SIGTTOU, signal.SIGINT, signal.SIGQUIT, signal.SIGTSTP,
+                               signal.SIGHUP, signal.SIGTERM):
+                    signal.signal(signum, signal.SIG_DFL)
                 for fd in (0, 1, 2):
                     os.dup2(self.slave, fd)
                 os.chdir(folder)
