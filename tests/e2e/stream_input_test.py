@@ -16,6 +16,12 @@ PROBE = os.environ.get("SUMQUILL_CONSOLE_PROBE", "")
 LOG = b"written before the first wait\r\n"
 
 
+def default_signal_actions():
+    """Undoes what a test runner may ignore (nohup), so the probe sees the signals."""
+    for signum in (signal.SIGHUP, signal.SIGTERM):
+        signal.signal(signum, signal.SIG_DFL)
+
+
 @unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")
 class PipedDialogue(unittest.TestCase):
     def setUp(self):
@@ -56,7 +62,8 @@ class PipedDialogue(unittest.TestCase):
                                  (signal.SIGHUP, b"Text = ? ")):
             with self.subTest(signal=signum):
                 probe = subprocess.Popen([PROBE], cwd=self.folder, stdin=subprocess.PIPE,
-                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE)
+                                         stdout=subprocess.PIPE, stderr=subprocess.PIPE,
+                                         preexec_fn=default_signal_actions)
                 if wait_for == b"Text = ? ":
                     probe.stdin.write(b"1\n")
                     probe.stdin.flush()
