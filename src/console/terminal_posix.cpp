@@ -112,6 +112,8 @@ class PosixTerminal : public Terminal {
   void write(std::string_view bytes) override { writeAll(kOutput, bytes); }
   void writeError(std::string_view line) override;
   int width() override;
+  /// Not asked of the terminal: its answer would arrive on the input among keys typed ahead.
+  /// The program starts after the shell's line end, at column 0.
   int startColumn() override { return 0; }
   bool interactive() override { return console_; }
   void takeKeys(std::vector<std::string>& keys) override;
