@@ -1,5 +1,8 @@
 #include "formula/reports.h"
 
+#include <initializer_list>
+#include <utility>
+
 #include "console/console.h"
 #include "formula/formula_plan.h"
 #include "run/identity.h"
