@@ -86,9 +86,10 @@ void Console::advanceToZone() {
 
 std::string Console::readKey() {
   std::vector<std::string> arrived;
-  // Input that is not a console is taken one key at a time and only when none waits, so that
-  // the lines behind a menu key stay in the input for the prompts that read them.
-  if (terminal_.interactive() || queue_.empty()) terminal_.takeKeys(arrived);
+  // Keys are taken from the terminal only when none waits here: what has not been read yet stays
+  // in the terminal's own buffer, so a long paste is never pushed out of the queue. Input that
+  // is not a console comes one key at a time, so the lines behind a menu key stay there too.
+  if (queue_.empty()) terminal_.takeKeys(arrived);
   for (auto& key : arrived) queue_.push(std::move(key));
   return queue_.pop();
 }

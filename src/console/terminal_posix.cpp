@@ -254,7 +254,10 @@ void PosixTerminal::takeKeys(std::vector<std::string>& keys) {
   short revents = 0;
   const timespec now = {0, 0};
   if (console_) {
-    if (!consoleEnded_ && waitOnInput(&now, revents) > 0 && (revents & POLLIN) != 0) {
+    // One read's worth at a time: keys already decoded by a wait go first, and the rest stays
+    // in the terminal until the console asks again.
+    if (decoded_.empty() && !consoleEnded_ && waitOnInput(&now, revents) > 0 &&
+        (revents & POLLIN) != 0) {
       readConsole();
     }
     for (auto& key : decoded_) keys.push_back(std::move(key));
