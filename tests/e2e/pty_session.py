@@ -28,8 +28,14 @@ PROMPTS = [
 TYPICAL_MENU_KEYS = b"12322"
 
 
-def _make_controlling_terminal():
+def _start_as_a_shell_starts_a_job():
+    """The child's setup between fork and exec: the terminal becomes its controlling terminal,
+    and the signals get their default actions and are unblocked, whatever this process inherited
+    (a runner started in the background ignores SIGINT)."""
     fcntl.ioctl(0, termios.TIOCSCTTY, 0)
+    for number in (signal.SIGINT, signal.SIGQUIT, signal.SIGTERM, signal.SIGHUP, signal.SIGTSTP):
+        signal.signal(number, signal.SIG_DFL)
+    signal.pthread_sigmask(signal.SIG_SETMASK, [])
 
 
 def proc_cpu_seconds(pid):
@@ -49,7 +55,7 @@ class PtySession:
         self.started = time.monotonic()
         self.proc = subprocess.Popen(
             [binary], stdin=self.slave, stdout=self.slave, stderr=self.slave, cwd=folder,
-            start_new_session=True, preexec_fn=_make_controlling_terminal, close_fds=True)
+            start_new_session=True, preexec_fn=_start_as_a_shell_starts_a_job, close_fds=True)
         self._output = bytearray()
         self._changed = threading.Condition()
         self._mark = 0
