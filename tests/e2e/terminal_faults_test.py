@@ -60,15 +60,17 @@ class TerminalFaults(unittest.TestCase):
         self.assertEndedPromptly(session, -signal.SIGINT)
         self.assertModeRestored(session)
 
-    def test_ctrl_c_in_the_middle_of_a_typed_answer(self):
-        session = self.at_first_prompt()
-        session.type(b"B12")
-        session.expect(b"B12")
-        session.type(b"\x03")
-        self.assertEndedPromptly(session, -signal.SIGINT)
-        self.assertModeRestored(session)
-        # The reports were open; they stay, empty, as a stop from outside leaves them.
-        self.assertReportsOnDisk(session)
+    def test_ctrl_c_and_ctrl_backslash_in_the_middle_of_a_typed_answer(self):
+        for key, number in ((b"\x03", signal.SIGINT), (b"\x1c", signal.SIGQUIT)):
+            with self.subTest(signal=signal.Signals(number).name):
+                session = self.at_first_prompt()
+                session.type(b"B12")
+                session.expect(b"B12")
+                session.type(key)
+                self.assertEndedPromptly(session, -number)
+                self.assertModeRestored(session)
+                # The reports were open; they stay, empty, as a stop from outside leaves them.
+                self.assertReportsOnDisk(session)
 
     def test_sigterm_and_sighup_at_a_prompt_close_the_reports_and_give_the_terminal_back(self):
         for number in (signal.SIGTERM, signal.SIGHUP):
