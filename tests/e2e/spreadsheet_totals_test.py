@@ -160,8 +160,13 @@ def fill_and_recalculate(office, table, steps, groups):
             document = build_through_xlsx(office, table, plan, folder)
         with document:
             document.recalculate()
-            columns = [document.values(column, first, last) for column, first, last, _ in plan]
-    return Outcome(list(zip(*columns[:6])), list(zip(*columns[6:])))
+            # Read where the nine columns belong, whatever the report said.
+            columns = table.free_area_columns()
+            below = table.end_row + groups + ROWS_PAST_LAST_GROUP
+            helpers = [document.values(column, table.start_row, table.end_row)
+                       for column in columns[:6]]
+            summary = [document.values(column, table.end_row + 1, below) for column in columns[6:]]
+    return Outcome(list(zip(*helpers)), list(zip(*summary)))
 
 
 # --- what the columns must hold, worked out here ------------------------------------------
