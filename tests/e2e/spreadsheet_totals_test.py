@@ -311,6 +311,18 @@ class LimitsOfTheFormulas(unittest.TestCase):
                     found = differences(self.outcome(table, 2), helpers, summary, table)
                     self.assertEqual(found, [])
 
+    def test_a_number_above_the_table_in_the_step_4_column_shifts_the_summary(self):
+        # Steps 7 to 9 count and search the step 4 column (H) whole, in both forms: the stray
+        # number makes the first summary line 0, an error, where users stop copying.
+        rows = [("North", 1), ("South", 2), ("North", 4)]
+        for table_type in ("ms excel", "libreoffice"):
+            with self.subTest(table_type=table_type):
+                table = Table(rows, ";", table_type, others={"H1": 5})
+                outcome = self.outcome(table, 2)
+                self.assertEqual(outcome.summary, [
+                    (0, ERROR, ERROR), (1, "SUMIF(B=North;C)=", 5), (2, "SUMIF(B=South;C)=", 2),
+                    (3, ERROR, ERROR), (4, ERROR, ERROR)])
+
     def test_group_names_match_without_regard_to_case(self):
         # "north" and "NORTH" join "North": one summary line under the first spelling.
         table = Table([("North", 1), ("South", 2), ("north", 4), ("NORTH", 8), ("South", 16)],
