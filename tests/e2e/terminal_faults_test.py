@@ -107,6 +107,30 @@ class TerminalFaults(unittest.TestCase):
         self.assertEndedPromptly(session, 0)
         self.assertModeRestored(session)
 
+    def test_control_keys_and_stray_sequences_at_every_prompt_do_no_harm(self):
+        # Everything a terminal can send but the signal, stop and flow-control keys: editing
+        # keys, function keys, unknown and cut-off sequences, an operating-system command, lone
+        # Esc, Tab, control bytes and the bytes above 127.
+        controls = bytes(b for b in range(1, 32)
+                         if b not in (3, 10, 13, 17, 19, 26, 28))  # ^C ^Q ^S ^Z ^\ and line ends
+        noise = (b"\x1b[A\x1b[D\x1b[H\x1b[F\x1b[3~\x1b[99~\x1bOP\x1b[15;5~\x1b]0;owned\x07"
+                 + controls + b"\x7f" + bytes(range(128, 256)) + b"\x1b")
+        session = self.at_first_prompt()
+        for prompt in range(5):
+            if prompt:
+                session.expect(PROMPTS[prompt])
+            time.sleep(0.1)  # a lone Esc at the end is told from a sequence by a pause
+            session.type(noise)
+            time.sleep(0.1)
+            session.type(b"\x1b[F" + [b"B", b"C", b"2", b"20", b"E"][prompt] + b"\r")
+        status, _ = session.wait(timeout=10)
+        self.assertEqual(status, 0)
+        self.assertModeRestored(session)
+        self.assertReportsOnDisk(session)
+        shown = session.output()[session.output().index(FIRST_PROMPT):]
+        for typed in (b"\x1b]0;owned", b"\x1b[99~", b"\x1b[15;5~", controls):
+            self.assertNotIn(typed, shown, "typed control text echoed to the terminal")
+
     def test_a_pasted_line_of_100000_characters_is_taken_whole(self):
         session = self.at_first_prompt()
         # Every position is recognisable, so a lost or repeated stretch shows up.
