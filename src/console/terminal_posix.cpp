@@ -143,7 +143,22 @@ class PosixTerminal : public Terminal {
   std::array<struct sigaction, kHandledSignals.size()> previous_ = {};
 };
 
+/// A standard stream that the program was started without would be the number of the next file
+/// opened: console output would land in a report, or a scratch file would be read as typed
+/// input. /dev/null takes each such place first.
+void occupyClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0 && opened != fd) {
+      dup2(opened, fd);
+      ::close(opened);
+    }
+  }
+}
+
 PosixTerminal::PosixTerminal() {
+  occupyClosedStandardStreams();
   if (isatty(kInput) && tcgetattr(kInput, &gOriginalMode) == 0) {
     console_ = true;
     gRawMode = gOriginalMode;
