@@ -8,6 +8,8 @@ ordinary answers, and nothing but the closing lines follows the last prompt.
 """
 import os
 import re
+import subprocess
+import tempfile
 import unittest
 
 import harness
@@ -123,6 +125,27 @@ class HostileInput(unittest.TestCase):
         self.assertEqual(run.status, 0, run.stderr[-500:])
         self.assertTrue(run.stdout.endswith(CLOSING))
 
+
+class ClosedStandardStreams(unittest.TestCase):
+    def test_a_run_without_standard_output_writes_its_files_as_any_other(self):
+        # Started with standard output and error closed, the first files opened would take
+        # their numbers, and the console would write into them.
+        reference = harness.run_fresh(piped(ORDINARY))
+        folder = tempfile.mkdtemp(prefix="sumquill_e2e_")
+        harness._folders.append(folder)
+
+        def close_output():
+            os.close(1)
+            os.close(2)
+
+        completed = subprocess.run([harness.BINARY], input=piped(ORDINARY), cwd=folder,
+                                   preexec_fn=close_output, timeout=30)
+        self.assertEqual(completed.returncode, 0)
+        self.assertEqual(sorted(os.listdir(folder)), reference.files())
+        for name in reference.files():
+            with open(os.path.join(folder, name), "rb") as f:
+                self.assertEqual(masked(f.read(), folder),
+                                 masked(reference.file(name), reference.folder), name)
 
 if __name__ == "__main__":
     unittest.main()
