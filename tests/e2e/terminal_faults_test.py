@@ -1,4 +1,5 @@
-"""Faults at a real terminal, through a pseudo-terminal: Ctrl+C, SIGTERM, hang-up, a huge paste.
+"""Faults at a real terminal, through a pseudo-terminal: Ctrl+C and Ctrl+\\, SIGTERM and SIGHUP,
+a closed terminal, stray keys and sequences, a huge paste.
 
 Wherever the terminal still exists after the end, its settings must be exactly those it had
 before the program started; the program must end promptly without spinning; the reports that
@@ -42,7 +43,7 @@ class TerminalFaults(unittest.TestCase):
                          describe_mode_difference(now, session.original_mode))
 
     def assertEndedPromptly(self, session, expected_status):
-        status, seconds = session.wait(timeout=PROMPT_END_SECONDS)
+        status, _ = session.wait(timeout=PROMPT_END_SECONDS)
         self.assertEqual(status, expected_status, session.output()[-300:])
         cpu = session.rusage.ru_utime + session.rusage.ru_stime
         self.assertLess(cpu, MAX_CPU_SECONDS, "processor time of the whole run")
