@@ -277,6 +277,8 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--runs", default="failure,typical,editing",
+                        help="which runs, comma separated")
     args = parser.parse_args()
     for name in ("exe", "linux", "sort", "find"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
@@ -297,6 +299,8 @@ def main():
                            ("stand-ins", lambda: install_standins(wine, args)),
                            ("typical", lambda: typical_run(wine, windows_exe, expected)),
                            ("editing", lambda: editing_run(wine, windows_exe, expected))):
+            if name != "stand-ins" and name not in args.runs.split(","):
+                continue
             began = time.monotonic()
             try:
                 body()
