@@ -86,7 +86,9 @@ void Console::advanceToZone() {
 
 std::string Console::readKey() {
   std::vector<std::string> arrived;
-  terminal_.takeKeys(arrived);
+  // Input that is not a console is taken one key at a time and only when none waits, so that
+  // the lines behind a menu key stay in the input for the prompts that read them.
+  if (terminal_.interactive() || queue_.empty()) terminal_.takeKeys(arrived);
   for (auto& key : arrived) queue_.push(std::move(key));
   return queue_.pop();
 }
@@ -96,12 +98,19 @@ void Console::waitForKey() {
   while (queue_.empty()) {
     terminal_.takeKeys(arrived);
     if (!arrived.empty()) break;
-    if (terminal_.waitForInput() == InputWait::ended) {
-      terminal_.takeKeys(arrived);
-      if (!arrived.empty()) break;
-      terminal_.writeError("sumquill: the input ended before the dialogue was finished");
-      endProgram(kExitFailure);
+    switch (terminal_.waitForInput()) {
+      case InputWait::ready:
+        break;
+      case InputWait::signalled:
+        endBySignal();
+        break;
+      case InputWait::ended:
+        terminal_.takeKeys(arrived);
+        if (!arrived.empty()) break;
+        terminal_.writeError("sumquill: the input ended before the dialogue was finished");
+        endProgram(kExitFailure);
     }
+    if (!arrived.empty()) break;
   }
   for (auto& key : arrived) queue_.push(std::move(key));
 }
@@ -196,6 +205,7 @@ std::string Console::readTypedLine() {
   if (terminal_.interactive()) return editLine();
   std::string line;
   terminal_.readLine(line);
+  endBySignal();
   // Show what was read, so a piped run prints what a console would have echoed.
   write(line);
   return line;
@@ -215,6 +225,11 @@ std::int32_t Console::linePromptInteger(std::string_view prompt) {
   const std::string line = readTypedLine();
   printBlankLine();
   return integerAnswer(line);
+}
+
+void Console::endBySignal() {
+  // The shell's convention for a process ended by a signal: 128 plus its number.
+  if (const int signal = terminal_.endingSignal(); signal != 0) endProgram(128 + signal);
 }
 
 void Console::endProgram(int status) {

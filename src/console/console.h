@@ -86,6 +86,8 @@ class Console {
   void setUpOutput();
   /// Blocks until a key can be read; ends the program when the input is gone.
   void waitForKey();
+  /// Ends the program when a signal asked for it while input was awaited.
+  void endBySignal();
   std::string readTypedLine();
   std::string editLine();
 

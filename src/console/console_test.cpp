@@ -3,6 +3,7 @@
 #include <gtest/gtest.h>
 
 #include "console/scripted_terminal.h"
+#include "console/stream_input.h"
 #include "files/file_table.h"
 #include "test_support.h"
 
@@ -119,6 +120,78 @@ TEST_F(ConsoleFixture, EndProgramClosesFilesAndUnwindsWithItsStatus) {
   }
   EXPECT_EQ(testing::readWholeFile("left_open.txt"), "abc\r\n");
   EXPECT_EQ(files.freeFileNumber(), 1);
+}
+
+/// Standard input that is not a console: fixed bytes, read by the stream rules. When the bytes
+/// run out it can report a signal instead of the end.
+class PipedTerminal : public Terminal {
+ public:
+  explicit PipedTerminal(std::string bytes, int signalAtEnd = 0)
+      : bytes_(std::move(bytes)), signalAtEnd_(signalAtEnd) {}
+
+  std::string output;
+  void write(std::string_view bytes) override { output.append(bytes); }
+  void writeError(std::string_view) override {}
+  int width() override { return 80; }
+  int startColumn() override { return 0; }
+  bool interactive() override { return false; }
+  void takeKeys(std::vector<std::string>& keys) override {
+    if (!input_.hasKey() && !input_.ended()) input_.fill();
+    if (input_.hasKey()) keys.push_back(input_.takeKey());
+  }
+  InputWait waitForInput() override {
+    if (input_.hasKey() || input_.fill()) return InputWait::ready;
+    return signalAtEnd_ != 0 ? InputWait::signalled : InputWait::ended;
+  }
+  bool readLine(std::string& line) override { return input_.readLine(line); }
+  int endingSignal() const override { return input_.ended() ? signalAtEnd_ : 0; }
+
+ private:
+  std::string bytes_;
+  int signalAtEnd_;
+  StreamInput input_{[this](char* buffer, std::size_t size) {
+    const std::size_t count = std::min(size, bytes_.size());
+    bytes_.copy(buffer, count);
+    bytes_.erase(0, count);
+    return static_cast<std::ptrdiff_t>(count);
+  }};
+};
+
+TEST(PipedConsole, MenuKeysLeaveTheLinesBehindThemForThePrompts) {
+  PipedTerminal terminal("x1\nhello, world\n2\n42\n");
+  FileTable files;
+  Console console(terminal, files);
+  const auto menu = [&] {
+    return console.keyMenu(
+        {"m"}, {{"1", [] { return MenuAction::leave; }}, {"2", [] { return MenuAction::leave; }}});
+  };
+  EXPECT_EQ(menu(), "1");
+  EXPECT_EQ(console.linePromptText("T = "), "hello");
+  EXPECT_EQ(menu(), "2");
+  EXPECT_EQ(console.linePromptInteger("N = "), 42);
+  // The typed line shows after its prompt, as a console would have echoed it.
+  EXPECT_EQ(terminal.output, "m\r\nT = ? hello, world\r\nm\r\nN = ? 42\r\n");
+}
+
+TEST(PipedConsole, SignalDuringAWaitEndsWith128PlusItsNumberAndClosesFiles) {
+  testing::ScopedTempDir dir;
+  for (const std::string_view input : {"", "1"}) {
+    SCOPED_TRACE(std::string(input));
+    PipedTerminal terminal(std::string(input), 15);
+    FileTable files;
+    Console console(terminal, files);
+    ASSERT_TRUE(files.openFile("open.txt", FileMode::output, files.freeFileNumber()));
+    files.printLine(1, "kept");
+    try {
+      // Without input the key wait meets the signal; after "1" the prompt's line read does.
+      console.anyKeyWait();
+      console.linePromptText("T = ");
+      FAIL() << "the wait returned";
+    } catch (const ProgramEnded& end) {
+      EXPECT_EQ(end.status, 128 + 15);
+    }
+    EXPECT_EQ(testing::readWholeFile("open.txt"), "kept\r\n");
+  }
 }
 
 TEST(KeyQueue, HoldsAtMost511KeysAndDropsTheOldest) {

@@ -11,8 +11,9 @@ namespace sumquill {
 
 /// What a wait for input came back with.
 enum class InputWait {
-  ready,  ///< Input may be there: take it.
-  ended,  ///< The input is gone for good (end of a pipe, a closed terminal).
+  ready,      ///< Input may be there: take it.
+  ended,      ///< The input is gone for good (end of a pipe, a closed terminal).
+  signalled,  ///< A request to end the program arrived; `endingSignal` names it.
 };
 
 /// Keys are texts of one character, or of two for a key without a character: the character
@@ -48,6 +49,10 @@ class Terminal {
   /// back afterwards. Nothing to do where no command reads the console.
   virtual void lendToCommand() {}
   virtual void reclaimFromCommand() {}
+
+  /// The number of the signal (terminate, hang-up) that asked the program to end while it
+  /// waited for input, or 0. Such a signal is answered at the wait, where files can be closed.
+  virtual int endingSignal() const { return 0; }
 };
 
 /// The terminal of this process: the console or terminal when there is one, otherwise plain

@@ -2,8 +2,8 @@
 // screen buffer as they are. No escape sequence is written; the console's own processing of
 // carriage return, line feed and backspace is all the cursor motion used.
 //
-// Console input when standard input is not a console (a pipe or a file) is read with ReadFile
-// and cut into keys and lines as on every other platform.
+// Standard input that is not a console (a pipe or a file) is read with ReadFile and cut into keys
+// and lines by the rules of StreamInput, as on every other platform.
 
 // Only the console and handle functions are needed; the rest of windows.h slows every build.
 #define WIN32_LEAN_AND_MEAN
@@ -25,6 +25,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/stream_input.h"
 #include "console/terminal.h"
 
 namespace sumquill {
@@ -178,7 +179,8 @@ class Win32Terminal : public Terminal {
     if (inputIsConsole_) {
       takeConsoleKeys(keys);
     } else {
-      takeStreamKey(keys);
+      if (!stream_.hasKey() && !stream_.ended() && streamHasBytes()) stream_.fill();
+      if (stream_.hasKey()) keys.push_back(stream_.takeKey());
     }
     for (int notices = closeNotices.exchange(0); notices > 0; --notices) {
       keys.emplace_back(kCloseKey);
@@ -187,7 +189,10 @@ class Win32Terminal : public Terminal {
 
   InputWait waitForInput() override {
     if (closeNotices.load() > 0) return InputWait::ready;
-    if (!inputIsConsole_) return fillStreamBuffer() ? InputWait::ready : InputWait::ended;
+    if (!inputIsConsole_) {
+      if (stream_.hasKey()) return InputWait::ready;
+      return stream_.ended() || !stream_.fill() ? InputWait::ended : InputWait::ready;
+    }
     // The input handle is signalled while any event waits, and the notice event when the
     // control handler has queued a key.
     std::array<HANDLE, 2> handles{input_, noticeEvent};
@@ -200,23 +205,7 @@ class Win32Terminal : public Terminal {
   bool readLine(std::string& line) override {
     line.clear();
     if (inputIsConsole_) return false;
-    bool any = false;
-    for (;;) {
-      if (streamPos_ == streamBuffer_.size() && !fillStreamBuffer()) return any;
-      const char byte = streamBuffer_[streamPos_++];
-      any = true;
-      if (byte == '\n') return true;
-      if (byte == '\r') {
-        if (streamPos_ == streamBuffer_.size()) fillStreamBuffer();
-        if (streamPos_ < streamBuffer_.size() && streamBuffer_[streamPos_] == '\n') ++streamPos_;
-        return true;
-      }
-      if (byte == '\b') {
-        if (!line.empty()) line.pop_back();
-        continue;
-      }
-      line.push_back(byte);
-    }
+    return stream_.readLine(line);
   }
 
  private:
@@ -274,32 +263,21 @@ class Win32Terminal : public Terminal {
     }
   }
 
-  // One byte a call, so that the lines behind a key stay for readLine; a line end right after
-  // a key belongs to that key.
-  void takeStreamKey(std::vector<std::string>& keys) {
-    if (streamPos_ == streamBuffer_.size()) return;
-    const char byte = streamBuffer_[streamPos_++];
-    if (byte == '\r' || byte == '\n') return;
-    keys.emplace_back(1, byte);
-    if (streamPos_ == streamBuffer_.size()) fillStreamBuffer();
-    if (streamPos_ < streamBuffer_.size() && streamBuffer_[streamPos_] == '\r') ++streamPos_;
-    if (streamPos_ == streamBuffer_.size()) fillStreamBuffer();
-    if (streamPos_ < streamBuffer_.size() && streamBuffer_[streamPos_] == '\n') ++streamPos_;
+  // A pipe tells how much waits in it; a file or a device never keeps a read waiting for long.
+  bool streamHasBytes() {
+    if (GetFileType(input_) != FILE_TYPE_PIPE) return true;
+    DWORD available = 0;
+    if (!PeekNamedPipe(input_, nullptr, 0, nullptr, &available, nullptr)) return true;
+    return available > 0;
   }
 
-  // Blocks in ReadFile until bytes arrive; false at the end of the input.
-  bool fillStreamBuffer() {
-    if (streamPos_ < streamBuffer_.size()) return true;
-    streamBuffer_.clear();
-    streamPos_ = 0;
-    std::array<char, 4096> chunk;
+  // Blocks in ReadFile until bytes arrive; 0 at the end of the input (a closed pipe reads as a
+  // failure with ERROR_BROKEN_PIPE).
+  std::ptrdiff_t readStream(char* buffer, std::size_t size) {
     DWORD read = 0;
-    if (!ReadFile(input_, chunk.data(), static_cast<DWORD>(chunk.size()), &read, nullptr) ||
-        read == 0) {
-      return false;
-    }
-    streamBuffer_.assign(chunk.data(), read);
-    return true;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 16));
+    if (!ReadFile(input_, buffer, wanted, &read, nullptr)) return 0;
+    return static_cast<std::ptrdiff_t>(read);
   }
 
   static void writeAll(HANDLE handle, std::string_view bytes) {
@@ -321,8 +299,7 @@ class Win32Terminal : public Terminal {
   bool handlerRegistered_ = false;
   DWORD inputMode_ = 0;
   DWORD outputMode_ = 0;
-  std::string streamBuffer_;
-  std::size_t streamPos_ = 0;
+  StreamInput stream_{[this](char* buffer, std::size_t size) { return readStream(buffer, size); }};
 };
 
 }  // namespace

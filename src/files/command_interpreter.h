@@ -1,6 +1,10 @@
 // An interpreter of the Windows commands the program runs (dir, copy, del, for, sort, find,
 // chcp, behind "cmd /c"), for systems that have no cmd.exe. It works in the current directory
 // and answers any other command as cmd.exe answers an unknown one.
+//
+// It reads and writes only plain names in the working directory. The one exception is the
+// folder c:\windows\system32, which lives in memory: it holds stand-ins of cmd.exe, sort.exe,
+// find.exe and chcp.com that `dir` lists and `copy` copies, so the tool staging finds them.
 #pragma once
 
 #include <functional>
@@ -13,12 +17,19 @@ namespace sumquill {
 
 class CommandInterpreter : public Shell {
  public:
-  /// `console` receives what the commands print when it is not redirected into a file.
+  /// `console` receives what the commands print when it is not redirected into a file; both
+  /// output and error messages go there, as both reach the console under cmd.exe.
   explicit CommandInterpreter(std::function<void(std::string_view)> console);
   int run(const std::string& commandLine) override;
 
+  /// What `copy c:\windows\system32\NAME` writes for one of the interpreter's own tools, or the
+  /// empty text for a name that is not one of them.
+  static std::string_view toolContent(std::string_view name);
+
  private:
   std::function<void(std::string_view)> console_;
+  /// What "chcp" without a number reports; changing it changes nothing else.
+  std::string codePage_ = "437";
 };
 
 }  // namespace sumquill

@@ -22,7 +22,8 @@ struct FormulaStep {
   std::string target;  ///< A cell ("E2") for `atCell`, a column ("K") for `belowTable`.
 };
 
-/// Step 1 to 9 of the plan for the typed geometry and the chosen dialect.
+/// Step 1 to 9 of the plan for the typed geometry and the chosen dialect; any other number gives
+/// a step with neither formula nor target.
 FormulaStep buildFormulaStep(int stepNumber, const RunSettings& settings,
                              const CellParameters& cells);
 

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <string>
+#include <string_view>
 
 #include "files/file_table.h"
 
@@ -13,9 +14,17 @@ struct RunSettings;
 struct CellParameters;
 struct FormulaStep;
 
+inline constexpr std::string_view kTextReportName = "qzr_sumif.txt";
+inline constexpr std::string_view kHtmlReportName = "qzr_sumif.htm";
+
 struct ReportPair {
+  /// 0 while the report is not open, so that lines meant for it go nowhere, even when the other
+  /// report was given the number its failed open left free.
   FileNumber textReport = 0;
   FileNumber htmlReport = 0;
+  /// Why the report was not written whole ("could not be created: ..."); empty while all is well.
+  std::string textFailure;
+  std::string htmlFailure;
 };
 
 /// Creates both reports and announces them on the console.
@@ -27,5 +36,8 @@ void writeStep(FileTable& files, const ReportPair& reports, const FormulaStep& s
 /// Ends and closes both reports and prints the closing console lines. False when a report could
 /// not be written; the reason has then been written to standard error.
 bool closeReports(Console& console, FileTable& files, ReportPair& reports);
+
+/// The text with & < > " written as HTML character references, so a browser shows it as is.
+std::string htmlEscaped(std::string_view text);
 
 }  // namespace sumquill

@@ -9,6 +9,7 @@ class PipedRun(unittest.TestCase):
         result = harness.run_fresh(b"")
         self.assertEqual(result.status, 1, result.stdout)
         self.assertIn(b"input ended", result.stderr)
+        self.assertEqual(result.stderr.count(b"\n"), 1, result.stderr)
 
 
 if __name__ == "__main__":

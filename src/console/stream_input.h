@@ -1,0 +1,49 @@
+// Keys and typed lines read from standard input that is not a console: a pipe, a file, CI.
+// One byte is one key, so a script can answer menus with "123" or with one key per line; typed
+// answers are whole lines. No operating-system type appears here: the backend hands in a read.
+#pragma once
+
+#include <cstddef>
+#include <functional>
+#include <string>
+
+namespace sumquill {
+
+class StreamInput {
+ public:
+  /// Reads up to `size` bytes into `buffer`, blocking until at least one is there. Returns the
+  /// count, or 0 (or less) when no more input will come.
+  using ReadFunction = std::function<std::ptrdiff_t(char* buffer, std::size_t size)>;
+
+  explicit StreamInput(ReadFunction read) : read_(std::move(read)) {}
+
+  /// One read into the buffer. False once the input has ended.
+  bool fill();
+  /// True when the buffer holds a key. Line ends in front of it are dropped on the way, so a
+  /// buffer of nothing but line ends counts as empty and the next wait really waits.
+  bool hasKey();
+  /// The next key from the buffer (never reads), or the empty text. A line end right behind the
+  /// key belongs to it and goes with it, even when it arrives later.
+  std::string takeKey();
+  /// The next line: up to a line feed, a carriage return before it dropped, Backspace (8 or 127)
+  /// deleting the character before it. Reads as needed. At the end of the input it gives what
+  /// was read; false when the input had ended before any byte of the line.
+  bool readLine(std::string& line);
+  /// True once a read has reported the end of the input.
+  bool ended() const { return ended_; }
+
+ private:
+  /// What is still owed to the line end of the last key.
+  enum class Owed { nothing, lineEnd, lineFeedAfterReturn };
+
+  bool nextByte(char& byte, bool mayRead);
+  void dropOwedLineEnd(bool mayRead);
+
+  ReadFunction read_;
+  std::string buffer_;
+  std::size_t position_ = 0;
+  bool ended_ = false;
+  Owed owed_ = Owed::nothing;
+};
+
+}  // namespace sumquill

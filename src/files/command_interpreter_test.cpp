@@ -1,0 +1,420 @@
+#include "files/command_interpreter.h"
+
+#include <gtest/gtest.h>
+
+#include <algorithm>
+#include <filesystem>
+#include <random>
+#include <regex>
+
+#include "test_support.h"
+
+namespace sumquill {
+namespace {
+
+namespace fs = std::filesystem;
+using testing::linesOf;
+using testing::readWholeFile;
+using testing::writeWholeFile;
+
+class Interpreter : public ::testing::Test {
+ protected:
+  int run(const std::string& line) {
+    console_.clear();
+    return interpreter_.run(line);
+  }
+  const std::string& console() const { return console_; }
+
+  /// The names in the working directory, sorted.
+  static std::vector<std::string> names() {
+    std::vector<std::string> result;
+    for (const auto& entry : fs::directory_iterator(".")) {
+      result.push_back(entry.path().filename().string());
+    }
+    std::sort(result.begin(), result.end());
+    return result;
+  }
+
+  /// The names at the end of the entry lines of a listing.
+  static std::vector<std::string> listedNames(const std::string& listing) {
+    static const std::regex kEntry(R"(^\d\d/\d\d/\d{4}  \d\d:\d\d [AP]M.{18} (.*)$)");
+    std::vector<std::string> result;
+    for (const auto& line : linesOf(listing)) {
+      std::smatch match;
+      if (std::regex_match(line, match, kEntry)) result.push_back(match[1]);
+    }
+    return result;
+  }
+
+  testing::ScopedTempDir dir_;
+  std::string console_;
+  CommandInterpreter interpreter_{[this](std::string_view bytes) { console_.append(bytes); }};
+};
+
+constexpr std::string_view kNotRecognized =
+    "is not recognized as an internal or external command,\r\n"
+    "operable program or batch file.\r\n";
+
+TEST_F(Interpreter, AnswersUnknownCommandsAsTheWindowsInterpreterDoes) {
+  struct Case {
+    std::string line;
+    std::string name;
+  } const cases[] = {
+      {"frobnicate x y", "frobnicate"},
+      {"echo hello", "echo"},
+      {"cmd /c type stm_01.txt", "type"},
+      {"  ls -l", "ls"},
+      {"c:\\windows\\system32\\dir", "c:\\windows\\system32\\dir"},
+      {"sh -c 'touch owned'", "sh"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(run(c.line), 1);
+    EXPECT_EQ(console(), "'" + c.name + "' " + std::string(kNotRecognized));
+  }
+  EXPECT_TRUE(names().empty());
+}
+
+TEST_F(Interpreter, RedirectsOutputWithAnyBlanksAroundTheSign) {
+  for (const std::string line :
+       {"dir>out.txt", "dir  > out.txt", "cmd /c dir >   out.txt", "cmd /c \"dir > out.txt\""}) {
+    SCOPED_TRACE(line);
+    writeWholeFile("out.txt", "old content that must go");
+    EXPECT_EQ(run(line), 0);
+    EXPECT_EQ(console(), "");
+    const std::string listing = readWholeFile("out.txt");
+    // The file exists, empty, while the listing is made.
+    EXPECT_NE(listing.find(" 0 out.txt\r\n"), std::string::npos) << listing;
+    EXPECT_EQ(listing.find("old content"), std::string::npos);
+  }
+}
+
+TEST_F(Interpreter, DoesNotRunACommandWhoseOutputCannotBeWritten) {
+  fs::create_directory("listing.txt");
+  EXPECT_EQ(run("cmd /c copy c:\\windows\\system32\\cmd.exe  > listing.txt"), 1);
+  EXPECT_EQ(console(), "Access is denied.\r\n");
+  EXPECT_EQ(names(), std::vector<std::string>{"listing.txt"});
+
+  for (const std::string line :
+       {"dir > ../escaped.txt", "dir > /tmp/escaped.txt", "dir > c:\\escaped.txt", "dir > a*.txt",
+        "dir >", "dir | sort", "dir & dir"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(run(line), 1);
+    EXPECT_NE(console(), "");
+    EXPECT_EQ(names(), std::vector<std::string>{"listing.txt"});
+  }
+}
+
+TEST_F(Interpreter, SendsErrorsToTheConsoleAndOutputToTheFile) {
+  EXPECT_EQ(run("dir nothing*.txt > out.txt"), 1);
+  EXPECT_EQ(console(), "File Not Found\r\n");
+  const auto lines = linesOf(readWholeFile("out.txt"));
+  ASSERT_EQ(lines.size(), 5u);
+  EXPECT_EQ(lines[0], " Volume in drive C has no label.");
+  EXPECT_EQ(lines[3], " Directory of " + fs::current_path().string());
+}
+
+TEST_F(Interpreter, ListsTheWorkingDirectoryInTheWindowsShape) {
+  writeWholeFile("a.txt", std::string(1234, 'x'));
+  writeWholeFile("B.TXT", "12345");
+  writeWholeFile("c.doc", "");
+  fs::create_directory("sub");
+  ASSERT_EQ(run("dir *.txt"), 0);
+  const auto lines = linesOf(console());
+  ASSERT_EQ(lines.size(), 9u) << console();
+  EXPECT_EQ(lines[2], "");
+  EXPECT_EQ(lines[4], "");
+  EXPECT_EQ(lines[5].substr(20), "             1,234 a.txt");
+  EXPECT_EQ(lines[6].substr(20), "                 5 B.TXT");
+  EXPECT_EQ(lines[7], "               2 File(s)          1,239 bytes");
+  EXPECT_TRUE(std::regex_match(lines[8], std::regex(R"( {15}0 Dir\(s\) +[0-9,]+ bytes free)")))
+      << lines[8];
+  EXPECT_EQ(console().find('\n'), console().find("\r\n") + 1);
+  EXPECT_EQ(std::count(console().begin(), console().end(), '\n'),
+            std::count(console().begin(), console().end(), '\r'));
+
+  ASSERT_EQ(run("dir"), 0);
+  const auto all = linesOf(console());
+  EXPECT_EQ(all[5].substr(20), "    <DIR>          .");
+  EXPECT_EQ(all[all.size() - 3].substr(20), "    <DIR>          sub");
+  EXPECT_EQ(all[all.size() - 2], "               3 File(s)          1,239 bytes");
+}
+
+TEST_F(Interpreter, MatchesPatternsIgnoringCase) {
+  for (const auto* name : {"a.txt", "B.TXT", "ab.txt", "check_01.txt", "Check_x.TXT", "noext"}) {
+    writeWholeFile(name, "x");
+  }
+  fs::create_directory("check_dir.txt");
+  struct Case {
+    std::string pattern;
+    std::vector<std::string> names;
+  } const cases[] = {
+      {"*.TXT", {"a.txt", "ab.txt", "B.TXT", "check_01.txt", "check_dir.txt", "Check_x.TXT"}},
+      {"?.txt", {"a.txt", "B.TXT"}},
+      {"CHECK_*.txt", {"check_01.txt", "check_dir.txt", "Check_x.TXT"}},
+      {"a*", {"a.txt", "ab.txt"}},
+      {"*.*",
+       {".", "..", "a.txt", "ab.txt", "B.TXT", "check_01.txt", "check_dir.txt", "Check_x.TXT",
+        "noext"}},
+      {"noext", {"noext"}},
+      {"\"b.txt\"", {"B.TXT"}},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.pattern);
+    EXPECT_EQ(run("dir " + c.pattern), 0);
+    EXPECT_EQ(listedNames(console()), c.names);
+  }
+  EXPECT_EQ(run("dir *.exe"), 1);
+  EXPECT_EQ(linesOf(console()).back(), "File Not Found");
+  for (const std::string path : {"..", "../*", "\\tmp\\*", "sub\\*.txt", "d:\\x"}) {
+    SCOPED_TRACE(path);
+    EXPECT_EQ(run("dir " + path), 1);
+    EXPECT_EQ(console(), "The system cannot find the path specified.\r\n");
+  }
+}
+
+TEST_F(Interpreter, HasItsOwnSystemFolder) {
+  for (const std::string line :
+       {"dir c:\\windows\\system32\\*.exe", "DIR C:/Windows/System32/*.EXE",
+        "dir c:\\WINDOWS/system32\\*.exe"}) {
+    SCOPED_TRACE(line);
+    ASSERT_EQ(run(line), 0);
+    EXPECT_EQ(linesOf(console())[3], " Directory of C:\\Windows\\System32");
+    EXPECT_EQ(listedNames(console()),
+              (std::vector<std::string>{"cmd.exe", "find.exe", "sort.exe"}));
+  }
+  ASSERT_EQ(run("dir c:\\windows\\system32"), 0);
+  EXPECT_EQ(listedNames(console()),
+            (std::vector<std::string>{".", "..", "chcp.com", "cmd.exe", "find.exe", "sort.exe"}));
+  EXPECT_TRUE(names().empty());
+}
+
+TEST_F(Interpreter, CopiesTheSystemToolsIntoTheWorkingDirectory) {
+  EXPECT_EQ(run("copy c:\\windows\\system32\\cmd.exe"), 0);
+  EXPECT_EQ(console(), "        1 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("cmd.exe"), CommandInterpreter::toolContent("cmd.exe"));
+  EXPECT_NE(readWholeFile("cmd.exe").find("stand-in"), std::string::npos);
+
+  writeWholeFile("cmd.exe", "changed");
+  EXPECT_EQ(run("copy c:\\windows\\system32\\cmd.exe"), 0);
+  EXPECT_EQ(readWholeFile("cmd.exe"), CommandInterpreter::toolContent("cmd.exe"));
+
+  EXPECT_EQ(run("copy c:/windows/system32/*.exe"), 0);
+  EXPECT_EQ(linesOf(console()).back(), "        3 file(s) copied.");
+  EXPECT_EQ(names(), (std::vector<std::string>{"cmd.exe", "find.exe", "sort.exe"}));
+}
+
+TEST_F(Interpreter, CopiesWorkingDirectoryFilesToANameOrAFolder) {
+  writeWholeFile("a.txt", "A\r\n");
+  writeWholeFile("b.txt", "B\r\n");
+  fs::create_directory("sub");
+  EXPECT_EQ(run("copy a.txt c.dat"), 0);
+  EXPECT_EQ(console(), "        1 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("c.dat"), "A\r\n");
+  EXPECT_EQ(run("copy *.txt sub"), 0);
+  EXPECT_EQ(console(), "a.txt\r\nb.txt\r\n        2 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("sub/b.txt"), "B\r\n");
+  EXPECT_EQ(run("copy *.txt both.dat"), 0);
+  EXPECT_EQ(console(), "a.txt\r\nb.txt\r\n        1 file(s) copied.\r\n");
+  EXPECT_EQ(readWholeFile("both.dat"), "A\r\nB\r\n");
+}
+
+TEST_F(Interpreter, ReportsCopiesThatCannotBeMade) {
+  writeWholeFile("a.txt", "a");
+  fs::create_directory("sort.exe");
+  struct Case {
+    std::string line;
+    std::string console;
+  } const cases[] = {
+      {"copy c:\\windows\\system32\\nope.exe",
+       "The system cannot find the file specified.\r\n        0 file(s) copied.\r\n"},
+      {"copy a.txt", "The file cannot be copied onto itself.\r\n        0 file(s) copied.\r\n"},
+      {"copy c:\\windows\\system32\\sort.exe",
+       "Access is denied.\r\n        0 file(s) copied.\r\n"},
+      {"copy ..\\a.txt",
+       "The system cannot find the path specified.\r\n        0 file(s) copied.\r\n"},
+      {"copy a.txt ../b.txt",
+       "The system cannot find the path specified.\r\n        0 file(s) copied.\r\n"},
+      {"copy", "The syntax of the command is incorrect.\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(run(c.line), 1);
+    EXPECT_EQ(console(), c.console);
+  }
+  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "sort.exe"}));
+  EXPECT_TRUE(fs::is_empty("sort.exe"));
+}
+
+TEST_F(Interpreter, DeletesTheNamedFilesOnly) {
+  for (const auto* name : {"a.txt", "b.txt", "x y.txt", "CHECK_01.TXT", "keep.txt"}) {
+    writeWholeFile(name, "x");
+  }
+  fs::create_directory("folder.txt");
+  writeWholeFile("folder.txt/inner.txt", "x");
+  EXPECT_EQ(run("del /q a.txt  b.txt \"x y.txt\" check_01.txt folder.txt"), 0);
+  EXPECT_EQ(names(), (std::vector<std::string>{"folder.txt", "keep.txt"}));
+  EXPECT_TRUE(fs::exists("folder.txt/inner.txt"));
+  EXPECT_EQ(console(), "Could Not Find " + (fs::current_path() / "folder.txt").string() + "\r\n");
+
+  EXPECT_EQ(run("del /q ../keep.txt"), 0);
+  EXPECT_EQ(console(), "The system cannot find the path specified.\r\n");
+  EXPECT_EQ(run("del *"), 0);  // nobody answers the question, so nothing goes
+  EXPECT_EQ(run("del /q"), 1);
+  EXPECT_EQ(names(), (std::vector<std::string>{"folder.txt", "keep.txt"}));
+}
+
+TEST_F(Interpreter, RunsACommandForEveryMatchingFile) {
+  for (const auto* name : {"check_01.txt", "CHECK_X.TXT", "check_.txt", "other.txt"}) {
+    writeWholeFile(name, "x");
+  }
+  fs::create_directory("check_dir.txt");
+  EXPECT_EQ(run("cmd /c for %i in (check_*.txt) do del /q %i > out_null.txt"), 0);
+  EXPECT_EQ(console(), "");
+  EXPECT_EQ(names(), (std::vector<std::string>{"check_dir.txt", "other.txt", "out_null.txt"}));
+  // With echo on, each command of the loop is shown before it runs.
+  const std::string prompt = "\r\n" + fs::current_path().string() + ">del /q ";
+  EXPECT_EQ(readWholeFile("out_null.txt"),
+            prompt + "check_.txt\r\n" + prompt + "check_01.txt\r\n" + prompt + "CHECK_X.TXT\r\n");
+
+  EXPECT_EQ(run("for %i in (nothing*.txt) do del /q %i"), 0);
+  EXPECT_EQ(console(), "");
+  EXPECT_EQ(run("for %i in (a.txt b.txt) do copy %i"), 1);
+  EXPECT_EQ(std::count(console().begin(), console().end(), '>'), 2);
+  for (const std::string line : {"for", "for %i in check_*.txt do del %i", "for %i in (x) del %i",
+                                 "for %i in (x) do", "for i in (x) do x"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(run(line), 1);
+    EXPECT_EQ(console(), "The syntax of the command is incorrect.\r\n");
+  }
+}
+
+TEST_F(Interpreter, SortsLinesIgnoringCase) {
+  writeWholeFile("in.txt", "b\r\nA\r\nc\na\r\n\r\n  z");
+  EXPECT_EQ(run("cmd /c sort in.txt /o out.txt"), 0);
+  EXPECT_EQ(console(), "");
+  EXPECT_EQ(readWholeFile("out.txt"), "\r\n  z\r\nA\r\na\r\nb\r\nc\r\n");
+  EXPECT_EQ(run("sort in.txt /R"), 0);
+  EXPECT_EQ(console(), "c\r\nb\r\nA\r\na\r\n  z\r\n\r\n");
+
+  EXPECT_EQ(run("sort missing.txt /o never.txt"), 1);
+  EXPECT_EQ(console(), "The system cannot find the file specified.\r\n");
+  EXPECT_FALSE(fs::exists("never.txt"));
+  EXPECT_EQ(run("sort in.txt /o ../never.txt"), 1);
+  EXPECT_FALSE(fs::exists("../never.txt"));
+}
+
+TEST_F(Interpreter, FindsLinesHoldingTheText) {
+  writeWholeFile("list.txt", "cmd.exe\r\nFIND.EXE\r\nnotes.txt\r\nsort.exe");
+  struct Case {
+    std::string line;
+    int status;
+    std::string output;
+  } const cases[] = {
+      {"find /i \".exe\" list.txt", 0,
+       "\r\n---------- LIST.TXT\r\ncmd.exe\r\nFIND.EXE\r\nsort.exe\r\n"},
+      {"find \".exe\" list.txt", 0, "\r\n---------- LIST.TXT\r\ncmd.exe\r\nsort.exe\r\n"},
+      {"find /I /N \".EXE\" list.txt", 0,
+       "\r\n---------- LIST.TXT\r\n[1]cmd.exe\r\n[2]FIND.EXE\r\n[4]sort.exe\r\n"},
+      {"find /v /i \".exe\" list.txt", 0, "\r\n---------- LIST.TXT\r\nnotes.txt\r\n"},
+      {"find /c \"exe\" list.txt", 0, "\r\n---------- LIST.TXT: 2\r\n"},
+      {"find \"zip\" list.txt", 1, "\r\n---------- LIST.TXT\r\n"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(run("cmd /c " + c.line + " >  found.txt"), c.status);
+    EXPECT_EQ(readWholeFile("found.txt"), c.output);
+    EXPECT_EQ(console(), "");
+  }
+  EXPECT_EQ(run("find /i \".exe\" missing.txt"), 2);
+  EXPECT_EQ(console(), "File not found - MISSING.TXT\r\n");
+  EXPECT_EQ(run("find /i .exe list.txt"), 2);
+  EXPECT_EQ(console(), "FIND: Parameter format not correct\r\n");
+}
+
+TEST_F(Interpreter, ReportsTheCodePageAndChangesNothingElse) {
+  EXPECT_EQ(run("chcp 1250"), 0);
+  EXPECT_EQ(console(), "Active code page: 1250\r\n");
+  EXPECT_EQ(run("chcp"), 0);
+  EXPECT_EQ(console(), "Active code page: 1250\r\n");
+  for (const std::string line : {"chcp abc", "chcp 0", "chcp 70000", "chcp 12 34"}) {
+    SCOPED_TRACE(line);
+    EXPECT_EQ(run(line), 1);
+    EXPECT_EQ(console(), "Invalid code page\r\n");
+  }
+  EXPECT_TRUE(names().empty());
+}
+
+TEST_F(Interpreter, SurvivesArbitraryLinesWithoutLeavingTheWorkingDirectory) {
+  // The working directory is a folder inside the temporary one: anything written outside it
+  // shows up next to it.
+  fs::create_directory("work");
+  fs::current_path("work");
+  writeWholeFile("seed.txt", "a\r\nb.exe\r\n");
+  const std::vector<std::string> pieces = {"cmd",
+                                           "/c",
+                                           "dir",
+                                           "copy",
+                                           "del",
+                                           "/q",
+                                           "for",
+                                           "%i",
+                                           "in",
+                                           "(",
+                                           ")",
+                                           "(*)",
+                                           "do",
+                                           "sort",
+                                           "/o",
+                                           "find",
+                                           "/i",
+                                           "\".exe\"",
+                                           "\"",
+                                           "chcp",
+                                           "1250",
+                                           ">",
+                                           ">>",
+                                           "2>",
+                                           "|",
+                                           "&",
+                                           "<",
+                                           "..",
+                                           "../x",
+                                           "/",
+                                           "\\",
+                                           "c:\\windows\\system32\\*.exe",
+                                           "c:",
+                                           "*",
+                                           "?",
+                                           "seed.txt",
+                                           "out.txt",
+                                           "check_*.txt",
+                                           "%",
+                                           "nul",
+                                           "\t",
+                                           "",
+                                           std::string(1, '\0'),
+                                           "\xff"};
+  std::mt19937 random(12345);
+  for (int round = 0; round < 3000; ++round) {
+    std::string line;
+    const int count = static_cast<int>(random() % 12);
+    for (int i = 0; i < count; ++i) {
+      line += pieces[random() % pieces.size()];
+      if (random() % 3) line += ' ';
+    }
+    interpreter_.run(line);
+  }
+  std::string deep;
+  for (int i = 0; i < 2000; ++i) deep += "cmd /c ";
+  interpreter_.run(deep + "dir");
+  std::string loops;
+  for (int i = 0; i < 40; ++i) loops += "for %i in (* *) do ";
+  interpreter_.run(loops + "dir");
+  EXPECT_EQ(interpreter_.run(std::string(9000, 'x')), 1);
+  fs::current_path("..");
+  EXPECT_EQ(names(), std::vector<std::string>{"work"});
+}
+
+}  // namespace
+}  // namespace sumquill
