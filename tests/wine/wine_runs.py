@@ -2,18 +2,21 @@
 """Drives the Windows build in a real Wine console inside tmux: keys go in with send-keys, the
 console output is read from a file or from the pane.
 
-Three runs, each in a fresh folder under drive_c of one fresh Wine prefix:
+Four runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   failure  Wine's own tools (there is no sort.exe): the sort check fails, "8" is swallowed at the
            failure screen and "9" ends the run with status 0.
   typical  the typical run, with stand-ins for sort.exe and find.exe in system32: both reports
            byte for byte as the Linux build writes them, scratch files and copied tools left.
   editing  the same answers with keys that have no character (Up, F1, Home) at the menus and
            Backspace inside typed answers, output to the console itself: the same reports.
+  piped    the typical answers from a pipe instead of a console: the same reports and, but for
+           what the commands print, the same console output as the Linux build.
 
 Usage: wine_runs.py --exe sumquill.exe --linux sumquill --sort sort.exe --find find.exe
 """
 import argparse
 import os
+import re
 import shutil
 import subprocess
 import sys
@@ -165,17 +168,22 @@ def expect(condition, message):
         raise Failure(message)
 
 
-def linux_reports(linux_binary):
-    """What the Linux build writes for the typical answers, piped in, in a folder of its own."""
+def linux_run(linux_binary):
+    """What the Linux build writes for the typical answers, piped in, in a folder of its own:
+    the reports by name, and the console output under "console"."""
     with tempfile.TemporaryDirectory(prefix="sumquill_linux_") as folder:
         completed = subprocess.run([linux_binary], input=TYPICAL_INPUT, cwd=folder,
                                    capture_output=True, timeout=60)
         expect(completed.returncode == 0, f"Linux run ended with {completed.returncode}")
-        reports = {}
+        result = {"console": completed.stdout}
         for name in REPORTS:
             with open(os.path.join(folder, name), "rb") as f:
-                reports[name] = f.read()
-        return reports
+                result[name] = f.read()
+        return result
+
+
+def without_lines(text, pattern):
+    return re.sub(pattern, b"", text, flags=re.MULTILINE)
 
 
 def check_reports(run, expected):
@@ -277,17 +285,35 @@ def editing_run(wine, exe, expected):
         run.close()
 
 
+def piped_run(wine, exe, expected):
+    """Input from a pipe: the same dialogue and reports as on Linux. Only what the commands print
+    differs: Wine's copy says nothing, and its chcp finds no console to set."""
+    run_folder = wine.folder("piped")
+    completed = subprocess.run(["wine", exe], input=TYPICAL_INPUT, cwd=run_folder, env=wine.env,
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                               timeout=WAIT_SECONDS)
+    expect(completed.returncode == 0, f"piped: exit status {completed.returncode}")
+    for name in REPORTS:
+        with open(os.path.join(run_folder, name), "rb") as f:
+            expect(f.read() == expected[name], f"piped: {name} differs from the Linux build's")
+    console = without_lines(completed.stdout, rb"^Invalid code page\r\n")
+    linux = without_lines(expected["console"],
+                          rb"^ +1 file\(s\) copied\.\r\n|^Active code page: .*\r\n")
+    expect(console == linux, "piped: the console output differs from the Linux build's:\n"
+           + console.decode("latin-1")[-2000:])
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
-    parser.add_argument("--runs", default="failure,typical,editing",
+    parser.add_argument("--runs", default="failure,typical,editing,piped",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
     for name in ("exe", "linux", "sort", "find"):
         setattr(args, name, os.path.abspath(getattr(args, name)))
-    expected = linux_reports(args.linux)
+    expected = linux_run(args.linux)
     root = tempfile.mkdtemp(prefix="sumquill_wine_")
     wine = Wine(root)
     tmux("kill-server", check=False)
@@ -303,7 +329,8 @@ def main():
         for name, body in (("failure", lambda: failure_run(wine, windows_exe)),
                            ("stand-ins", lambda: install_standins(wine, args)),
                            ("typical", lambda: typical_run(wine, windows_exe, expected)),
-                           ("editing", lambda: editing_run(wine, windows_exe, expected))):
+                           ("editing", lambda: editing_run(wine, windows_exe, expected)),
+                           ("piped", lambda: piped_run(wine, windows_exe, expected))):
             if name != "stand-ins" and name not in args.runs.split(","):
                 continue
             began = time.monotonic()
