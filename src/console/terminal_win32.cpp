@@ -6,9 +6,13 @@
 // and lines by the rules of StreamInput, as on every other platform.
 
 // Only the console and handle functions are needed; the rest of windows.h slows every build.
+#ifndef WIN32_LEAN_AND_MEAN
 #define WIN32_LEAN_AND_MEAN
+#endif
 // windows.h would otherwise define min and max as macros and break std::min and std::max.
+#ifndef NOMINMAX
 #define NOMINMAX
+#endif
 #include <windows.h>
 
 // Older SDK headers lack the virtual-terminal flags; the program only ever clears them.
