@@ -354,7 +354,7 @@ def main():
             print(message)
     runs = [r for r in results if r[0] != "stand-ins"]
     passed = sum(1 for r in runs if r[1])
-    print(f"{passed} passed, {len(runs) - passed} failed")
+    print(f"wine: {passed} passed, {len(runs) - passed} failed")
     return 0 if all(r[1] for r in results) else 1
 
 
