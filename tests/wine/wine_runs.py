@@ -50,7 +50,10 @@ class Failure(Exception):
 
 
 def tmux(*args, check=True):
-    return subprocess.run(["tmux", "-L", TMUX_SOCKET, *args], check=check, capture_output=True)
+    # A server of our own, whether or not this runs inside someone's tmux.
+    env = {key: value for key, value in os.environ.items() if key != "TMUX"}
+    return subprocess.run(["tmux", "-L", TMUX_SOCKET, *args], check=check, capture_output=True,
+                          env=env)
 
 
 class Wine:
