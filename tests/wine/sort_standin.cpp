@@ -1,6 +1,9 @@
 // Test fixture for the Wine runs, never shipped: Wine has no sort.exe, so this stands in for the
 // one form the program uses, "sort FILE /o OUT". Lines are ordered without regard to case and
 // written with carriage return and line feed, as the Windows tool writes them.
+#include <fcntl.h>
+#include <io.h>
+
 #include <algorithm>
 #include <cctype>
 #include <cstring>
@@ -21,6 +24,8 @@ bool lessIgnoringCase(const std::string& a, const std::string& b) {
 }  // namespace
 
 int main(int argc, char** argv) {
+  // The line ends are written as they stand; text mode would double their carriage returns.
+  _setmode(_fileno(stdout), _O_BINARY);
   std::string input;
   std::string output;
   for (int i = 1; i < argc; ++i) {
