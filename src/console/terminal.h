@@ -43,6 +43,13 @@ class Terminal {
   /// Without a console: the next line of input without its line end. False when the input had
   /// ended before any byte of it; `line` then holds what was read, possibly nothing.
   virtual bool readLine(std::string& line) = 0;
+
+  /// Gives the console back in the modes it had before the program started, for a command that
+  /// may ask the user something (a copy asks before it overwrites); `reclaimFromCommand` takes it
+  /// back afterwards. Nothing to do where no command reads the console.
+  virtual void lendToCommand() {}
+  virtual void reclaimFromCommand() {}
+
   /// The number of the signal (terminate, hang-up) that asked the program to end while it
   /// waited for input, or 0. Such a signal is answered at the wait, where files can be closed.
   virtual int endingSignal() const { return 0; }

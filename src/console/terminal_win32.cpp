@@ -1,0 +1,313 @@
+// The Windows console: key events read from the console input buffer, bytes written to the
+// screen buffer as they are. No escape sequence is written; the console's own processing of
+// carriage return, line feed and backspace is all the cursor motion used.
+//
+// Standard input that is not a console (a pipe or a file) is read with ReadFile and cut into keys
+// and lines by the rules of StreamInput, as on every other platform.
+
+// Only the console and handle functions are needed; the rest of windows.h slows every build.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+// windows.h would otherwise define min and max as macros and break std::min and std::max.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <windows.h>
+
+// Older SDK headers lack the virtual-terminal flags; the program only ever clears them.
+#ifndef ENABLE_VIRTUAL_TERMINAL_INPUT
+#define ENABLE_VIRTUAL_TERMINAL_INPUT 0x0200
+#endif
+#ifndef ENABLE_VIRTUAL_TERMINAL_PROCESSING
+#define ENABLE_VIRTUAL_TERMINAL_PROCESSING 0x0004
+#endif
+
+#include <algorithm>
+#include <array>
+#include <atomic>
+#include <cstdlib>
+#include <string>
+
+#include "console/stream_input.h"
+#include "console/terminal.h"
+
+namespace sumquill {
+
+namespace {
+
+constexpr char kExtended = '\xFF';
+constexpr int kDefaultWidth = 80;
+// The key that a close, log-off or shut-down notice puts into the queue; no menu lists it.
+constexpr std::string_view kCloseKey = "\xFFk";
+
+// What the program changed in the console, kept where the control handler and the exit hook,
+// which run outside any object's lifetime, can give it back.
+struct SavedModes {
+  HANDLE input = INVALID_HANDLE_VALUE;
+  HANDLE output = INVALID_HANDLE_VALUE;
+  DWORD inputMode = 0;
+  DWORD outputMode = 0;
+  bool inputSaved = false;
+  bool outputSaved = false;
+  std::atomic<bool> changed{false};
+};
+
+SavedModes savedModes;
+// Close notices handed from the control handler's thread to the program thread.
+std::atomic<int> closeNotices{0};
+// Set by the control handler so that a wait for input ends when a notice arrives.
+HANDLE noticeEvent = nullptr;
+
+// Safe to call from any thread and more than once: only the first call after a change acts.
+void restoreModes() {
+  if (!savedModes.changed.exchange(false)) return;
+  if (savedModes.inputSaved) SetConsoleMode(savedModes.input, savedModes.inputMode);
+  if (savedModes.outputSaved) SetConsoleMode(savedModes.output, savedModes.outputMode);
+}
+
+void restoreModesAtExit() { restoreModes(); }
+
+BOOL WINAPI onConsoleControl(DWORD type) {
+  switch (type) {
+    case CTRL_CLOSE_EVENT:
+    case CTRL_LOGOFF_EVENT:
+    case CTRL_SHUTDOWN_EVENT:
+      restoreModes();
+      closeNotices.fetch_add(1);
+      if (noticeEvent != nullptr) SetEvent(noticeEvent);
+      return TRUE;
+    default:
+      // Ctrl+C and Ctrl+Break end the process through the default handler, which runs no exit
+      // hook: the console gets its modes back here, before that.
+      restoreModes();
+      return FALSE;
+  }
+}
+
+bool isConsole(HANDLE handle, DWORD& mode) {
+  return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
+}
+
+// Shift, Ctrl, Alt, the lock keys and the Windows keys alone type nothing.
+bool isModifierKey(WORD virtualKey) {
+  switch (virtualKey) {
+    case VK_SHIFT:
+    case VK_CONTROL:
+    case VK_MENU:
+    case VK_CAPITAL:
+    case VK_NUMLOCK:
+    case VK_SCROLL:
+    case VK_LWIN:
+    case VK_RWIN:
+    case VK_LSHIFT:
+    case VK_RSHIFT:
+    case VK_LCONTROL:
+    case VK_RCONTROL:
+    case VK_LMENU:
+    case VK_RMENU:
+      return true;
+    default:
+      return false;
+  }
+}
+
+// The key text of one key-down record: its character in the input code page, or for a key
+// without one the character 255 and the scan code, which for these keys is the PC BIOS
+// extended code. Empty for a key that gives nothing.
+std::string keyText(const KEY_EVENT_RECORD& key) {
+  const char character = key.uChar.AsciiChar;
+  if (character != 0) return std::string(1, character);
+  // Some consoles deliver Esc without its character.
+  if (key.wVirtualKeyCode == VK_ESCAPE) return "\x1b";
+  if (isModifierKey(key.wVirtualKeyCode) || key.wVirtualScanCode == 0) return {};
+  return std::string{kExtended, static_cast<char>(key.wVirtualScanCode & 0xFF)};
+}
+
+void appendKeys(const INPUT_RECORD& record, std::vector<std::string>& keys) {
+  if (record.EventType != KEY_EVENT) return;
+  const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
+  if (!key.bKeyDown) return;
+  const std::string text = keyText(key);
+  if (text.empty()) return;
+  for (WORD repeat = std::max<WORD>(key.wRepeatCount, 1); repeat > 0; --repeat) {
+    keys.push_back(text);
+  }
+}
+
+class Win32Terminal : public Terminal {
+ public:
+  Win32Terminal()
+      : input_(GetStdHandle(STD_INPUT_HANDLE)),
+        output_(GetStdHandle(STD_OUTPUT_HANDLE)),
+        error_(GetStdHandle(STD_ERROR_HANDLE)) {
+    DWORD mode = 0;
+    inputIsConsole_ = isConsole(input_, mode);
+    outputIsConsole_ = isConsole(output_, mode);
+    enterDialogueModes();
+  }
+
+  ~Win32Terminal() override { restoreModes(); }
+
+  void lendToCommand() override { restoreModes(); }
+
+  // The command may have left the console in modes of its own; the dialogue's are set again.
+  void reclaimFromCommand() override { applyDialogueModes(); }
+
+  void write(std::string_view bytes) override { writeAll(output_, bytes); }
+
+  void writeError(std::string_view line) override {
+    std::string text(line);
+    text.append("\r\n");
+    writeAll(error_, text);
+  }
+
+  int width() override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info) || info.dwSize.X <= 0) {
+      return kDefaultWidth;
+    }
+    return info.dwSize.X;
+  }
+
+  int startColumn() override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) return 0;
+    return info.dwCursorPosition.X;
+  }
+
+  bool interactive() override { return inputIsConsole_; }
+
+  void takeKeys(std::vector<std::string>& keys) override {
+    registerControlHandler();
+    if (inputIsConsole_) {
+      takeConsoleKeys(keys);
+    } else {
+      if (!stream_.hasKey() && !stream_.ended() && streamHasBytes()) stream_.fill();
+      if (stream_.hasKey()) keys.push_back(stream_.takeKey());
+    }
+    for (int notices = closeNotices.exchange(0); notices > 0; --notices) {
+      keys.emplace_back(kCloseKey);
+    }
+  }
+
+  InputWait waitForInput() override {
+    if (closeNotices.load() > 0) return InputWait::ready;
+    if (!inputIsConsole_) {
+      if (stream_.hasKey()) return InputWait::ready;
+      return stream_.ended() || !stream_.fill() ? InputWait::ended : InputWait::ready;
+    }
+    // The input handle is signalled while any event waits, and the notice event when the
+    // control handler has queued a key.
+    std::array<HANDLE, 2> handles{input_, noticeEvent};
+    const DWORD count = noticeEvent != nullptr ? 2 : 1;
+    const DWORD result = WaitForMultipleObjects(count, handles.data(), FALSE, INFINITE);
+    if (result == WAIT_FAILED) return InputWait::ended;
+    return InputWait::ready;
+  }
+
+  bool readLine(std::string& line) override {
+    line.clear();
+    if (inputIsConsole_) return false;
+    return stream_.readLine(line);
+  }
+
+ private:
+  // No echo and no line input, so each key reaches the program as it is pressed; processed
+  // input stays on so Ctrl+C ends the program. Output keeps the console's handling of carriage
+  // return, line feed and backspace, and interprets no escape sequence in what is printed.
+  void enterDialogueModes() {
+    DWORD mode = 0;
+    if (inputIsConsole_ && GetConsoleMode(input_, &mode)) {
+      savedModes.input = input_;
+      savedModes.inputMode = mode;
+      savedModes.inputSaved = true;
+      inputMode_ = (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT | ENABLE_LINE_INPUT |
+                                               ENABLE_VIRTUAL_TERMINAL_INPUT)) |
+                   ENABLE_PROCESSED_INPUT;
+    }
+    if (outputIsConsole_ && GetConsoleMode(output_, &mode)) {
+      savedModes.output = output_;
+      savedModes.outputMode = mode;
+      savedModes.outputSaved = true;
+      outputMode_ = (mode | ENABLE_PROCESSED_OUTPUT | ENABLE_WRAP_AT_EOL_OUTPUT) &
+                    ~static_cast<DWORD>(ENABLE_VIRTUAL_TERMINAL_PROCESSING);
+    }
+    if (!savedModes.inputSaved && !savedModes.outputSaved) return;
+    static const bool registered = std::atexit(restoreModesAtExit) == 0;
+    (void)registered;
+    applyDialogueModes();
+  }
+
+  void applyDialogueModes() {
+    if (savedModes.inputSaved) SetConsoleMode(input_, inputMode_);
+    if (savedModes.outputSaved) SetConsoleMode(output_, outputMode_);
+    savedModes.changed = savedModes.inputSaved || savedModes.outputSaved;
+  }
+
+  void registerControlHandler() {
+    if (handlerRegistered_) return;
+    handlerRegistered_ = true;
+    noticeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    SetConsoleCtrlHandler(onConsoleControl, TRUE);
+  }
+
+  // Peeking first matters: some consoles report no pending event before the first peek or read.
+  void takeConsoleKeys(std::vector<std::string>& keys) {
+    std::array<INPUT_RECORD, 64> records;
+    for (;;) {
+      DWORD count = 0;
+      if (!PeekConsoleInputA(input_, records.data(), static_cast<DWORD>(records.size()), &count) ||
+          count == 0) {
+        return;
+      }
+      DWORD read = 0;
+      if (!ReadConsoleInputA(input_, records.data(), count, &read)) return;
+      for (DWORD i = 0; i < read; ++i) appendKeys(records[i], keys);
+    }
+  }
+
+  // A pipe tells how much waits in it; a file or a device never keeps a read waiting for long.
+  bool streamHasBytes() {
+    if (GetFileType(input_) != FILE_TYPE_PIPE) return true;
+    DWORD available = 0;
+    if (!PeekNamedPipe(input_, nullptr, 0, nullptr, &available, nullptr)) return true;
+    return available > 0;
+  }
+
+  // Blocks in ReadFile until bytes arrive; 0 at the end of the input (a closed pipe reads as a
+  // failure with ERROR_BROKEN_PIPE).
+  std::ptrdiff_t readStream(char* buffer, std::size_t size) {
+    DWORD read = 0;
+    const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 16));
+    if (!ReadFile(input_, buffer, wanted, &read, nullptr)) return 0;
+    return static_cast<std::ptrdiff_t>(read);
+  }
+
+  static void writeAll(HANDLE handle, std::string_view bytes) {
+    while (!bytes.empty()) {
+      DWORD written = 0;
+      if (!WriteFile(handle, bytes.data(), static_cast<DWORD>(bytes.size()), &written, nullptr) ||
+          written == 0) {
+        return;
+      }
+      bytes.remove_prefix(written);
+    }
+  }
+
+  HANDLE input_;
+  HANDLE output_;
+  HANDLE error_;
+  bool inputIsConsole_ = false;
+  bool outputIsConsole_ = false;
+  bool handlerRegistered_ = false;
+  DWORD inputMode_ = 0;
+  DWORD outputMode_ = 0;
+  StreamInput stream_{[this](char* buffer, std::size_t size) { return readStream(buffer, size); }};
+};
+
+}  // namespace
+
+std::unique_ptr<Terminal> makeProcessTerminal() { return std::make_unique<Win32Terminal>(); }
+
+}  // namespace sumquill
