@@ -150,15 +150,16 @@ def section(whole, menu_cpu, paste_figures):
         f"{whole['run_cpu_ms']:.2f} ms / {whole['true_cpu_ms']:.2f} ms = "
         f"{whole['cpu_ratio']:.2f} |",
         f"| (b) processor time while a menu waits 2 s on a pseudo-terminal | "
-        f"{menu_cpu * 1e3:.0f} ms |",
+        f"{menu_cpu * 1e3:.1f} ms (polling without a pause would use about 2,000 ms) |",
         f"| (c) peak resident memory of a whole run | {whole['run_rss_kb']} KiB "
         f"(`/bin/true`: {whole['true_rss_kb']} KiB) |",
         f"| (d) 100,000-character line pasted into a prompt, until the next prompt | "
         f"{paste_seconds * 1e3:.0f} ms wall, {paste_cpu * 1e3:.0f} ms processor |",
         "",
-        "Processor times come from /proc at a resolution of one clock tick "
-        f"({1000 // os.sysconf('SC_CLK_TCK')} ms) for (b) and (d), and from the kernel's "
-        "accounting of the reaped process for (a).",
+        "Processor times of (b) and (d) come from /proc: the scheduler's count in nanoseconds "
+        "where the kernel keeps it, otherwise user and system time in clock ticks "
+        f"({1000 // os.sysconf('SC_CLK_TCK')} ms); those of (a) from the kernel's accounting of "
+        "the reaped process.",
         END,
     ]
     return "\n".join(lines) + "\n"
@@ -190,7 +191,7 @@ def main():
           f"ratio {whole['ratio']:.2f}; processor {whole['run_cpu_ms']:.2f} ms / "
           f"{whole['true_cpu_ms']:.2f} ms; (c) peak {whole['run_rss_kb']} KiB")
     menu_cpu = menu_wait(binary)
-    print(f"(b) {menu_cpu * 1e3:.0f} ms of processor in 2 s at a menu")
+    print(f"(b) {menu_cpu * 1e3:.1f} ms of processor in 2 s at a menu")
     paste_figures = paste(binary)
     print(f"(d) paste {paste_figures[0] * 1e3:.0f} ms wall, {paste_figures[1] * 1e3:.0f} ms cpu")
     write_section(document, section(whole, menu_cpu, paste_figures))
