@@ -84,21 +84,32 @@ void Console::advanceToZone() {
   }
 }
 
+bool Console::takeArrivedKeys() {
+  if (arrived_.empty()) {
+    std::vector<std::string> keys;
+    terminal_.takeKeys(keys);
+    for (auto& key : keys) arrived_.push_back(std::move(key));
+  }
+  bool took = false;
+  while (!arrived_.empty() && queue_.size() < KeyQueue::kSlots - 1) {
+    queue_.push(std::move(arrived_.front()));
+    arrived_.pop_front();
+    took = true;
+  }
+  return took;
+}
+
 std::string Console::readKey() {
-  std::vector<std::string> arrived;
   // Keys are taken from the terminal only when none waits here: what has not been read yet stays
-  // in the terminal's own buffer, so a long paste is never pushed out of the queue. Input that
-  // is not a console comes one key at a time, so the lines behind a menu key stay there too.
-  if (queue_.empty()) terminal_.takeKeys(arrived);
-  for (auto& key : arrived) queue_.push(std::move(key));
+  // in the terminal's own buffer, or in `arrived_`. Input that is not a console comes one key at
+  // a time, so the lines behind a menu key stay in it for the prompts.
+  if (queue_.empty()) takeArrivedKeys();
   return queue_.pop();
 }
 
 void Console::waitForKey() {
-  std::vector<std::string> arrived;
   while (queue_.empty()) {
-    terminal_.takeKeys(arrived);
-    if (!arrived.empty()) break;
+    if (takeArrivedKeys()) break;
     switch (terminal_.waitForInput()) {
       case InputWait::ready:
         break;
@@ -106,14 +117,11 @@ void Console::waitForKey() {
         endBySignal();
         break;
       case InputWait::ended:
-        terminal_.takeKeys(arrived);
-        if (!arrived.empty()) break;
+        if (takeArrivedKeys()) break;
         terminal_.writeError("sumquill: the input ended before the dialogue was finished");
         endProgram(kExitFailure);
     }
-    if (!arrived.empty()) break;
   }
-  for (auto& key : arrived) queue_.push(std::move(key));
 }
 
 std::string Console::anyKeyWait() {

@@ -2,6 +2,7 @@
 #pragma once
 
 #include <cstdint>
+#include <deque>
 #include <functional>
 #include <initializer_list>
 #include <string>
@@ -86,6 +87,9 @@ class Console {
   void setUpOutput();
   /// Blocks until a key can be read; ends the program when the input is gone.
   void waitForKey();
+  /// Fills the queue from the keys already handed over, or, when none are left, from the
+  /// terminal. False when no key came.
+  bool takeArrivedKeys();
   /// Ends the program when a signal asked for it while input was awaited.
   void endBySignal();
   std::string readTypedLine();
@@ -94,6 +98,9 @@ class Console {
   Terminal& terminal_;
   FileTable& files_;
   KeyQueue queue_;
+  /// Keys the terminal handed over beyond the queue's room, oldest first: they move into the
+  /// queue as it empties, so a long paste is never pushed out of it.
+  std::deque<std::string> arrived_;
   bool outputReady_ = false;
   int width_ = 80;
   int column_ = 0;
