@@ -1,6 +1,7 @@
 // Helpers shared by the tests: temporary folders, whole files, a shell that records.
 #pragma once
 
+#include <algorithm>
 #include <filesystem>
 #include <fstream>
 #include <iterator>
@@ -47,6 +48,16 @@ inline std::string readWholeFile(const std::filesystem::path& path) {
 inline void writeWholeFile(const std::filesystem::path& path, std::string_view bytes) {
   std::ofstream out(path, std::ios::binary | std::ios::trunc);
   out.write(bytes.data(), static_cast<std::streamsize>(bytes.size()));
+}
+
+/// The names in the working directory, sorted.
+inline std::vector<std::string> folderNames() {
+  std::vector<std::string> names;
+  for (const auto& entry : std::filesystem::directory_iterator(".")) {
+    names.push_back(entry.path().filename().string());
+  }
+  std::sort(names.begin(), names.end());
+  return names;
 }
 
 /// The lines of console or report output, split at CR LF; a last line without one is kept.

@@ -25,16 +25,6 @@ class Interpreter : public ::testing::Test {
   }
   const std::string& console() const { return console_; }
 
-  /// The names in the working directory, sorted.
-  static std::vector<std::string> names() {
-    std::vector<std::string> result;
-    for (const auto& entry : fs::directory_iterator(".")) {
-      result.push_back(entry.path().filename().string());
-    }
-    std::sort(result.begin(), result.end());
-    return result;
-  }
-
   /// The names at the end of the entry lines of a listing.
   static std::vector<std::string> listedNames(const std::string& listing) {
     static const std::regex kEntry(R"(^\d\d/\d\d/\d{4}  \d\d:\d\d [AP]M.{18} (.*)$)");
@@ -72,7 +62,7 @@ TEST_F(Interpreter, AnswersUnknownCommandsAsTheWindowsInterpreterDoes) {
     EXPECT_EQ(run(c.line), 1);
     EXPECT_EQ(console(), "'" + c.name + "' " + std::string(kNotRecognized));
   }
-  EXPECT_TRUE(names().empty());
+  EXPECT_TRUE(testing::folderNames().empty());
 }
 
 TEST_F(Interpreter, RedirectsOutputWithAnyBlanksAroundTheSign) {
@@ -93,7 +83,7 @@ TEST_F(Interpreter, DoesNotRunACommandWhoseOutputCannotBeWritten) {
   fs::create_directory("listing.txt");
   EXPECT_EQ(run("cmd /c copy c:\\windows\\system32\\cmd.exe  > listing.txt"), 1);
   EXPECT_EQ(console(), "Access is denied.\r\n");
-  EXPECT_EQ(names(), std::vector<std::string>{"listing.txt"});
+  EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"listing.txt"});
 
   for (const std::string line :
        {"dir > ../escaped.txt", "dir > /tmp/escaped.txt", "dir > c:\\escaped.txt", "dir > a*.txt",
@@ -101,7 +91,7 @@ TEST_F(Interpreter, DoesNotRunACommandWhoseOutputCannotBeWritten) {
     SCOPED_TRACE(line);
     EXPECT_EQ(run(line), 1);
     EXPECT_NE(console(), "");
-    EXPECT_EQ(names(), std::vector<std::string>{"listing.txt"});
+    EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"listing.txt"});
   }
 }
 
@@ -186,7 +176,7 @@ TEST_F(Interpreter, HasItsOwnSystemFolder) {
   ASSERT_EQ(run("dir c:\\windows\\system32"), 0);
   EXPECT_EQ(listedNames(console()),
             (std::vector<std::string>{".", "..", "chcp.com", "cmd.exe", "find.exe", "sort.exe"}));
-  EXPECT_TRUE(names().empty());
+  EXPECT_TRUE(testing::folderNames().empty());
 }
 
 TEST_F(Interpreter, CopiesTheSystemToolsIntoTheWorkingDirectory) {
@@ -201,7 +191,7 @@ TEST_F(Interpreter, CopiesTheSystemToolsIntoTheWorkingDirectory) {
 
   EXPECT_EQ(run("copy c:/windows/system32/*.exe"), 0);
   EXPECT_EQ(linesOf(console()).back(), "        3 file(s) copied.");
-  EXPECT_EQ(names(), (std::vector<std::string>{"cmd.exe", "find.exe", "sort.exe"}));
+  EXPECT_EQ(testing::folderNames(), (std::vector<std::string>{"cmd.exe", "find.exe", "sort.exe"}));
 }
 
 TEST_F(Interpreter, CopiesWorkingDirectoryFilesToANameOrAFolder) {
@@ -242,7 +232,7 @@ TEST_F(Interpreter, ReportsCopiesThatCannotBeMade) {
     EXPECT_EQ(run(c.line), 1);
     EXPECT_EQ(console(), c.console);
   }
-  EXPECT_EQ(names(), (std::vector<std::string>{"a.txt", "sort.exe"}));
+  EXPECT_EQ(testing::folderNames(), (std::vector<std::string>{"a.txt", "sort.exe"}));
   EXPECT_TRUE(fs::is_empty("sort.exe"));
 }
 
@@ -253,7 +243,7 @@ TEST_F(Interpreter, DeletesTheNamedFilesOnly) {
   fs::create_directory("folder.txt");
   writeWholeFile("folder.txt/inner.txt", "x");
   EXPECT_EQ(run("del /q a.txt  b.txt \"x y.txt\" check_01.txt folder.txt"), 0);
-  EXPECT_EQ(names(), (std::vector<std::string>{"folder.txt", "keep.txt"}));
+  EXPECT_EQ(testing::folderNames(), (std::vector<std::string>{"folder.txt", "keep.txt"}));
   EXPECT_TRUE(fs::exists("folder.txt/inner.txt"));
   EXPECT_EQ(console(), "Could Not Find " + (fs::current_path() / "folder.txt").string() + "\r\n");
 
@@ -261,7 +251,7 @@ TEST_F(Interpreter, DeletesTheNamedFilesOnly) {
   EXPECT_EQ(console(), "The system cannot find the path specified.\r\n");
   EXPECT_EQ(run("del *"), 0);  // nobody answers the question, so nothing goes
   EXPECT_EQ(run("del /q"), 1);
-  EXPECT_EQ(names(), (std::vector<std::string>{"folder.txt", "keep.txt"}));
+  EXPECT_EQ(testing::folderNames(), (std::vector<std::string>{"folder.txt", "keep.txt"}));
 }
 
 TEST_F(Interpreter, RunsACommandForEveryMatchingFile) {
@@ -271,7 +261,8 @@ TEST_F(Interpreter, RunsACommandForEveryMatchingFile) {
   fs::create_directory("check_dir.txt");
   EXPECT_EQ(run("cmd /c for %i in (check_*.txt) do del /q %i > out_null.txt"), 0);
   EXPECT_EQ(console(), "");
-  EXPECT_EQ(names(), (std::vector<std::string>{"check_dir.txt", "other.txt", "out_null.txt"}));
+  EXPECT_EQ(testing::folderNames(),
+            (std::vector<std::string>{"check_dir.txt", "other.txt", "out_null.txt"}));
   // With echo on, each command of the loop is shown before it runs.
   const std::string prompt = "\r\n" + fs::current_path().string() + ">del /q ";
   EXPECT_EQ(readWholeFile("out_null.txt"),
@@ -342,7 +333,7 @@ TEST_F(Interpreter, ReportsTheCodePageAndChangesNothingElse) {
     EXPECT_EQ(run(line), 1);
     EXPECT_EQ(console(), "Invalid code page\r\n");
   }
-  EXPECT_TRUE(names().empty());
+  EXPECT_TRUE(testing::folderNames().empty());
 }
 
 TEST_F(Interpreter, SurvivesArbitraryLinesWithoutLeavingTheWorkingDirectory) {
@@ -413,7 +404,7 @@ TEST_F(Interpreter, SurvivesArbitraryLinesWithoutLeavingTheWorkingDirectory) {
   interpreter_.run(loops + "dir");
   EXPECT_EQ(interpreter_.run(std::string(9000, 'x')), 1);
   fs::current_path("..");
-  EXPECT_EQ(names(), std::vector<std::string>{"work"});
+  EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"work"});
 }
 
 }  // namespace

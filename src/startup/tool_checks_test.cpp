@@ -49,14 +49,6 @@ class ToolChecks : public ::testing::Test {
       return end.status;
     }
   }
-  static std::vector<std::string> names() {
-    std::vector<std::string> result;
-    for (const auto& entry : fs::directory_iterator(".")) {
-      result.push_back(entry.path().filename().string());
-    }
-    std::sort(result.begin(), result.end());
-    return result;
-  }
   std::vector<std::string> commandsLike(std::string_view start) const {
     std::vector<std::string> result;
     for (const auto& command : recording_.commands) {
@@ -95,7 +87,7 @@ TEST_F(ToolChecks, StagesTheToolsChecksThemAndLeavesTheScratchFiles) {
             (std::vector<std::string>{"------------------------------", checking,
                                       "- cmd.exe, sort.exe, find.exe", "", copied, copied, copied,
                                       "", checking, "cmd", "sort", "find"}));
-  EXPECT_EQ(names(),
+  EXPECT_EQ(testing::folderNames(),
             (std::vector<std::string>{"check_01.txt", "check_02.txt", "cmd.exe", "find.exe",
                                       "out_null.txt", "sort.exe", "stm_01.txt"}));
   const auto found = linesOf(readWholeFile("check_02.txt"));
@@ -171,8 +163,9 @@ TEST_F(ToolChecks, AFailedCmdCheckWaitsForNineAndLeavesEveryFile) {
       << output;
   EXPECT_TRUE(commandsLike("cmd /c for").empty());
   EXPECT_TRUE(fs::is_directory("check_01.txt"));
-  EXPECT_EQ(names(), (std::vector<std::string>{"check_01.txt", "cmd.exe", "find.exe", "notes.txt",
-                                               "sort.exe", "stm_01.txt"}));
+  EXPECT_EQ(testing::folderNames(),
+            (std::vector<std::string>{"check_01.txt", "cmd.exe", "find.exe", "notes.txt",
+                                      "sort.exe", "stm_01.txt"}));
 }
 
 TEST_F(ToolChecks, ACountedFileWithOneNonBlankLineFails) {
