@@ -2,7 +2,6 @@
 
 #include <algorithm>
 #include <array>
-#include <chrono>
 #include <cstdint>
 #include <cstdio>
 #include <ctime>
@@ -13,6 +12,8 @@
 #include <optional>
 #include <utility>
 #include <vector>
+
+#include "files/entry_status.h"
 
 namespace sumquill {
 
@@ -295,21 +296,8 @@ struct Entry {
   bool folder = false;
   std::uintmax_t size = 0;
   std::tm time{};
+  bool regular = false;  ///< A regular file, not a link to one: what copy, del and for take.
 };
-
-std::tm localTime(fs::file_time_type time) {
-  const auto system = std::chrono::time_point_cast<std::chrono::system_clock::duration>(
-      std::chrono::file_clock::to_sys(time));
-  const std::time_t seconds = std::chrono::system_clock::to_time_t(system);
-  const std::tm* local = std::localtime(&seconds);
-  return local ? *local : std::tm{};
-}
-
-std::tm modified(const fs::path& path) {
-  std::error_code code;
-  const auto time = fs::last_write_time(path, code);
-  return code ? std::tm{} : localTime(time);
-}
 
 std::string formatTime(const std::tm& time) {
   const int hour = time.tm_hour % 12 == 0 ? 12 : time.tm_hour % 12;
@@ -323,21 +311,17 @@ std::string formatTime(const std::tm& time) {
 /// the Windows file system keeps them. Links are shown, never followed.
 std::vector<Entry> workingDirectoryEntries() {
   const fs::path here = workingDirectory();
-  const std::tm hereTime = modified(here);
+  const auto hereStatus = entryStatus(here);
+  const std::tm hereTime = hereStatus ? hereStatus->modified : std::tm{};
   std::vector<Entry> entries{{".", true, 0, hereTime}, {"..", true, 0, hereTime}};
   std::vector<Entry> others;
   std::error_code code;
   for (fs::directory_iterator it(here, code), end; !code && it != end; it.increment(code)) {
-    const auto status = it->symlink_status(code);
-    if (code) continue;
-    Entry entry{it->path().filename().string(), fs::is_directory(status), 0, hereTime};
-    if (fs::is_regular_file(status)) {
-      entry.size = it->file_size(code);
-      entry.time = modified(it->path());
-    } else if (entry.folder) {
-      entry.time = modified(it->path());
-    }
-    others.push_back(std::move(entry));
+    const auto status = entryStatus(it->path());
+    if (!status) continue;
+    others.push_back({it->path().filename().string(), status->folder, status->size,
+                      status->regular || status->folder ? status->modified : hereTime,
+                      status->regular});
   }
   std::sort(others.begin(), others.end(),
             [](const Entry& a, const Entry& b) { return lessIgnoringCase(a.name, b.name); });
@@ -348,7 +332,7 @@ std::vector<Entry> workingDirectoryEntries() {
 std::vector<Entry> systemFolderEntries() {
   std::vector<Entry> entries{{".", true, 0, kSystemToolTime}, {"..", true, 0, kSystemToolTime}};
   for (const auto& tool : kSystemTools) {
-    entries.push_back({std::string(tool.name), false, tool.content.size(), kSystemToolTime});
+    entries.push_back({std::string(tool.name), false, tool.content.size(), kSystemToolTime, true});
   }
   return entries;
 }
@@ -357,9 +341,7 @@ std::vector<Entry> systemFolderEntries() {
 std::vector<std::string> matchingFiles(std::string_view pattern) {
   std::vector<std::string> names;
   for (const auto& entry : workingDirectoryEntries()) {
-    std::error_code code;
-    if (fs::is_regular_file(fs::symlink_status(entry.name, code)) &&
-        matchesPattern(pattern, entry.name)) {
+    if (entry.regular && matchesPattern(pattern, entry.name)) {
       names.push_back(entry.name);
     }
   }

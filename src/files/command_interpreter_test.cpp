@@ -3,6 +3,8 @@
 #include <gtest/gtest.h>
 
 #include <algorithm>
+#include <chrono>
+#include <ctime>
 #include <filesystem>
 #include <random>
 #include <regex>
@@ -161,6 +163,47 @@ TEST_F(Interpreter, MatchesPatternsIgnoringCase) {
     EXPECT_EQ(run("dir " + path), 1);
     EXPECT_EQ(console(), "The system cannot find the path specified.\r\n");
   }
+}
+
+/// A listing's date and time column for a moment, in the local time zone.
+std::string listedTime(std::chrono::system_clock::time_point when) {
+  const std::time_t seconds = std::chrono::system_clock::to_time_t(when);
+  char text[32];
+  std::strftime(text, sizeof text, "%m/%d/%Y  %I:%M %p", std::localtime(&seconds));
+  return text;
+}
+
+TEST_F(Interpreter, ListsLinksAsTheyAreWithoutFollowingThem) {
+  using namespace std::chrono;
+  const system_clock::time_point fileTime = sys_days{2021y / March / 4} + 13h + 7min;
+  const system_clock::time_point folderTime = sys_days{2019y / December / 24} + 8h + 30min;
+  writeWholeFile("a.txt", std::string(1234, 'x'));
+  fs::create_directory("sub");
+  fs::last_write_time("a.txt", file_clock::from_sys(fileTime));
+  fs::last_write_time("sub", file_clock::from_sys(folderTime));
+  std::error_code code;
+  fs::create_symlink("a.txt", "link.txt", code);
+  if (!code) fs::create_directory_symlink("sub", "sublink", code);
+  if (code) GTEST_SKIP() << "links cannot be made here: " << code.message();
+
+  ASSERT_EQ(run("dir"), 0);
+  const auto lines = linesOf(console());
+  ASSERT_EQ(lines.size(), 13u) << console();
+  const std::string hereTime = lines[5].substr(0, 20);
+  EXPECT_EQ(lines[7], listedTime(fileTime) + "             1,234 a.txt");
+  // A link shows neither its target's size and time nor the folder mark of a folder it
+  // points to.
+  EXPECT_EQ(lines[8], hereTime + "                 0 link.txt");
+  EXPECT_EQ(lines[9], listedTime(folderTime) + "    <DIR>          sub");
+  EXPECT_EQ(lines[10], hereTime + "                 0 sublink");
+  EXPECT_EQ(lines[11], "               3 File(s)          1,234 bytes");
+
+  // Only regular files are taken by name or pattern; the links and their targets stay.
+  EXPECT_EQ(run("del /q link.txt"), 0);
+  EXPECT_EQ(console(), "Could Not Find " + (fs::current_path() / "link.txt").string() + "\r\n");
+  EXPECT_EQ(run("for %i in (*) do del /q %i"), 0);
+  EXPECT_EQ(names(), (std::vector<std::string>{"link.txt", "sub", "sublink"}));
+  EXPECT_TRUE(fs::is_directory("sub"));
 }
 
 TEST_F(Interpreter, HasItsOwnSystemFolder) {
