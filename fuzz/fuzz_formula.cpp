@@ -24,6 +24,7 @@
 #include "formula/reports.h"
 #include "run/identity.h"
 #include "run/records.h"
+#include "test_support.h"
 
 namespace {
 
@@ -68,25 +69,6 @@ void checkColumnNames(std::string_view name, std::int32_t number) {
   const std::int32_t column =
       1 + static_cast<std::int32_t>(static_cast<std::uint32_t>(number) % 702);
   CHECK(columnNameToNumber(columnNumberToName(column)) == column);
-}
-
-std::string wholeFile(const char* name) {
-  std::ifstream in(name, std::ios::binary);
-  return {std::istreambuf_iterator<char>(in), std::istreambuf_iterator<char>()};
-}
-
-std::vector<std::string> linesOf(std::string_view text) {
-  std::vector<std::string> lines;
-  std::size_t start = 0;
-  for (;;) {
-    const auto end = text.find("\r\n", start);
-    if (end == std::string_view::npos) {
-      if (start < text.size()) lines.emplace_back(text.substr(start));
-      return lines;
-    }
-    lines.emplace_back(text.substr(start, end - start));
-    start = end + 2;
-  }
 }
 
 /// A line of the HTML report's own markup. Typed text only ever stands in the other lines,
@@ -144,7 +126,7 @@ std::string unescape(std::string_view text) {
 }
 
 void checkHtmlMarkup(std::string_view html) {
-  for (const auto& line : linesOf(html)) {
+  for (const auto& line : testing::linesOf(html)) {
     if (!isMarkupLine(line)) CHECK(line.find('<') == std::string::npos);
   }
   for (std::size_t i = 0; i < html.size(); ++i) {
@@ -219,10 +201,10 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   for (const auto& step : steps) writeStep(files, reports, step);
   closeReports(console, files, reports);
 
-  const std::string html = wholeFile("qzr_sumif.htm");
+  const std::string html = testing::readWholeFile("qzr_sumif.htm");
   checkHtmlMarkup(html);
-  const auto textLines = linesOf(wholeFile("qzr_sumif.txt"));
-  const auto htmlLines = linesOf(html);
+  const auto textLines = testing::linesOf(testing::readWholeFile("qzr_sumif.txt"));
+  const auto htmlLines = testing::linesOf(html);
   for (int k = 1; k <= kStepCount; ++k) {
     const auto& formula = steps[static_cast<std::size_t>(k - 1)].formulaText;
     CHECK(formulaLine(textLines, k) == formula);
