@@ -1,4 +1,4 @@
-"""Faults at a real terminal, through a pseudo-terminal: Ctrl+C and Ctrl+\\, SIGTERM and SIGHUP,
+"""A whole run at a real terminal, and faults there, through a pseudo-terminal: Ctrl+C and Ctrl+\\, SIGTERM and SIGHUP,
 a closed terminal, stray keys and sequences, a huge paste.
 
 Wherever the terminal still exists after the end, its settings must be exactly those it had
@@ -51,6 +51,25 @@ class TerminalFaults(unittest.TestCase):
     def assertReportsOnDisk(self, session):
         for name in REPORTS:
             self.assertTrue(os.path.isfile(os.path.join(session.folder, name)), name)
+
+    def test_a_whole_run_at_the_terminal_echoes_no_key_and_edits_with_backspace(self):
+        session = self.start()
+        session.expect(FIRST_MENU)
+        # Keys the menus ignore, then the typical ones: none of them may show.
+        session.type(b"x" + b"\x1b[A" + TYPICAL_MENU_KEYS)
+        shown = session.expect(FIRST_PROMPT)
+        # After the warning's options: its one blank line, then the tool checks' first line.
+        self.assertTrue(shown.replace(b"\r", b"").startswith(b"\n\n" + b"-" * 30 + b"\n"),
+                        shown[:80])
+        # DEL is the terminal's Backspace: "BX" then DEL leaves "B".
+        for answer in (b"BX\x7f", b"C", b"2", b"20", b"E"):
+            session.type(answer + b"\r")
+        self.assertEndedPromptly(session, 0)
+        self.assertModeRestored(session)
+        with open(os.path.join(session.folder, "qzr_sumif.txt"), "rb") as report:
+            text = report.read()
+        self.assertIn(b"Column name for creating group    = B\r\n", text)
+        self.assertIn(b"=SUMIF(B$2:B$20;B2;C$2:C$20)\r\n", text)
 
     def test_ctrl_c_at_a_menu_ends_at_once_and_gives_the_terminal_back(self):
         session = self.start()
