@@ -15,6 +15,119 @@ constexpr char kExtended = '\xFF';
 
 bool isLineEnd(std::string_view key) { return key == "\r" || key == "\n"; }
 
+// A typed answer and its echo on the screen. The answer starts at a known column of a console W
+// columns wide, so character i stands (start + i) / W rows below the answer's first row, in
+// column (start + i) % W.
+//
+// After a change everything right of the cursor is written again, and the cursor is brought
+// back. Within one row that is done with backspaces, the one motion every console understands,
+// so an answer that fits on its row is echoed exactly as a plain console would. A backspace
+// cannot climb to the row above, so a move to another row goes through `Terminal::moveCursor`.
+//
+// The right margin: a POSIX terminal that has written the last column keeps its cursor there
+// until the next character arrives (a pending wrap), while the Windows console moves it to the
+// next row at once. Writing on is the same on both, but a backspace or a move from there would
+// start from different places. So before the cursor is moved after a write that ended exactly at
+// the margin, the character that belongs in the next row's first column (the answer's own, or a
+// blank past its end, which covers nothing of the program's) is written there and backed over:
+// both consoles then stand in that first column, and the row and column of the cursor follow
+// from its index into the answer again. Typing on at the end needs none of this, so a typed or
+// pasted answer is echoed as it is.
+class LineEditor {
+ public:
+  LineEditor(Terminal& terminal, int width, int startColumn)
+      : terminal_(terminal),
+        width_(static_cast<std::size_t>(width)),
+        start_(static_cast<std::size_t>(startColumn)) {}
+
+  const std::string& line() const { return line_; }
+
+  void insert(char character) {
+    line_.insert(cursor_, 1, character);
+    const std::size_t after = cursor_ + 1;
+    writeUpTo(line_.size());
+    moveBackTo(after);
+  }
+  void backspace() {
+    if (cursor_ == 0) return;
+    moveBackTo(cursor_ - 1);
+    erase();
+  }
+  /// The Delete key: the character at the cursor goes, the rest moves left over it.
+  void erase() {
+    if (cursor_ == line_.size()) return;
+    line_.erase(cursor_, 1);
+    const std::size_t at = cursor_;
+    writeUpTo(line_.size() + 1);  // a blank over the last column the answer had
+    moveBackTo(at);
+  }
+  void left() {
+    if (cursor_ > 0) moveBackTo(cursor_ - 1);
+  }
+  void right() {
+    if (cursor_ < line_.size()) writeUpTo(cursor_ + 1);
+  }
+  void home() { moveBackTo(0); }
+  void end() { writeUpTo(line_.size()); }
+
+  /// Brings the cursor to the answer's last row, where the line end that follows belongs, and
+  /// returns its column. Within that row it stays where it is, as a plain console's would. A
+  /// cursor waiting at the margin after the answer is taken to the last column instead, so that
+  /// the line end leaves no empty row on either console, as with a pending wrap.
+  int finish() {
+    if (!line_.empty() && row(cursor_) < row(line_.size() - 1)) end();
+    if (pendingWrap_) {
+      settle();
+      terminal_.moveCursor(1, static_cast<int>(width_ - 1));
+      return static_cast<int>(width_ - 1);
+    }
+    return static_cast<int>(column(cursor_));
+  }
+
+ private:
+  std::size_t row(std::size_t index) const { return (start_ + index) / width_; }
+  std::size_t column(std::size_t index) const { return (start_ + index) % width_; }
+  char shownAt(std::size_t index) const { return index < line_.size() ? line_[index] : ' '; }
+
+  /// Writes what the screen shows from the cursor up to index `end`.
+  void writeUpTo(std::size_t end) {
+    if (end <= cursor_) return;
+    std::string text;
+    for (std::size_t i = cursor_; i < end; ++i) text.push_back(shownAt(i));
+    terminal_.write(text);
+    cursor_ = end;
+    pendingWrap_ = column(end) == 0;
+  }
+
+  /// Takes the cursor from a pending wrap at the margin to the next row's first column.
+  void settle() {
+    if (!pendingWrap_) return;
+    terminal_.write(std::string{shownAt(cursor_), kBackspace});
+    pendingWrap_ = false;
+  }
+
+  void moveBackTo(std::size_t index) {
+    if (index >= cursor_) return;
+    settle();
+    if (row(index) == row(cursor_)) {
+      terminal_.write(std::string(cursor_ - index, kBackspace));
+    } else {
+      terminal_.moveCursor(static_cast<int>(row(cursor_) - row(index)),
+                           static_cast<int>(column(index)));
+    }
+    cursor_ = index;
+  }
+
+  Terminal& terminal_;
+  std::size_t width_;
+  std::size_t start_;
+  std::string line_;
+  /// The index into the answer that the cursor stands at, on the screen as in the answer.
+  std::size_t cursor_ = 0;
+  /// The last write ended exactly at the margin, where the consoles differ (see above).
+  bool pendingWrap_ = false;
+};
+
 }  // namespace
 
 std::string printedInteger(std::int32_t value) {
@@ -159,49 +272,34 @@ std::string Console::keyMenu(std::initializer_list<std::string_view> optionLines
 }
 
 std::string Console::editLine() {
-  std::string line;
-  std::size_t cursor = 0;
-  // Everything right of the cursor is written again after a change, then the cursor is walked
-  // back with backspaces: the one motion every console understands.
-  const auto redrawTail = [&](std::size_t erased) {
-    std::string tail = line.substr(cursor) + std::string(erased, ' ');
-    tail.append(line.size() - cursor + erased, kBackspace);
-    write(tail);
-  };
+  setUpOutput();
+  LineEditor editor(terminal_, width_, column_);
   for (;;) {
     const std::string key = anyKeyWait();
-    if (isLineEnd(key)) return line;
+    if (isLineEnd(key)) {
+      column_ = editor.finish();
+      return editor.line();
+    }
     if (key.size() == 1 && key[0] == kBackspace) {
-      if (cursor == 0) continue;
-      line.erase(--cursor, 1);
-      write(std::string(1, kBackspace));
-      redrawTail(1);
+      editor.backspace();
     } else if (key.size() == 1 && static_cast<unsigned char>(key[0]) >= 32) {
-      line.insert(cursor, key);
-      write(key);
-      ++cursor;
-      redrawTail(0);
+      editor.insert(key[0]);
     } else if (key.size() == 2 && key[0] == kExtended) {
       switch (key[1]) {
         case 'K':  // Left
-          if (cursor > 0) write(std::string(1, kBackspace)), --cursor;
+          editor.left();
           break;
         case 'M':  // Right
-          if (cursor < line.size()) write(line.substr(cursor, 1)), ++cursor;
+          editor.right();
           break;
         case 'G':  // Home
-          write(std::string(cursor, kBackspace));
-          cursor = 0;
+          editor.home();
           break;
         case 'O':  // End
-          write(line.substr(cursor));
-          cursor = line.size();
+          editor.end();
           break;
         case 'S':  // Delete
-          if (cursor < line.size()) {
-            line.erase(cursor, 1);
-            redrawTail(1);
-          }
+          editor.erase();
           break;
         default:
           break;

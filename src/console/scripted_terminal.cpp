@@ -1,6 +1,7 @@
 #include "console/scripted_terminal.h"
 
 #include <array>
+#include <string>
 #include <utility>
 
 namespace sumquill {
@@ -82,6 +83,10 @@ std::string ScriptedTerminal::takeOutput() {
   std::string fresh = output_.substr(taken_);
   taken_ = output_.size();
   return fresh;
+}
+
+void ScriptedTerminal::moveCursor(int rowsUp, int column) {
+  output_ += "<up " + std::to_string(rowsUp) + " column " + std::to_string(column) + ">";
 }
 
 void ScriptedTerminal::writeError(std::string_view line) {

@@ -32,6 +32,8 @@ class ScriptedTerminal : public Terminal {
   void writeError(std::string_view line) override;
   int width() override { return width_; }
   int startColumn() override { return startColumn_; }
+  /// Kept in the output as "<up R column C>".
+  void moveCursor(int rowsUp, int column) override;
   bool interactive() override { return true; }
   void takeKeys(std::vector<std::string>& keys) override;
   /// With no key left the script is over, which a real console would never report.

@@ -30,6 +30,11 @@ class Terminal {
   virtual int width() = 0;
   /// Column of the cursor before the program's first write.
   virtual int startColumn() = 0;
+  /// Moves the cursor `rowsUp` rows up (0: the same row) and to `column` (0 is the first), for
+  /// the line editing of a typed answer that wraps: a backspace cannot climb to the row above.
+  /// The cursor must not be waiting at the right margin (see `Console::editLine`). Nothing to
+  /// do where there is no screen.
+  virtual void moveCursor(int /*rowsUp*/, int /*column*/) {}
 
   /// True when input is typed at a console; false for a pipe or a file, where typed answers are
   /// whole lines of input instead of edited keys.

@@ -12,7 +12,12 @@
 //   ends the program with status 128 + the signal number; the destructor restores the mode.
 // - SIGPIPE is ignored: output that nobody reads is dropped, and the run still closes its files.
 // Standard input that is not a terminal is read by the rules of StreamInput.
-// Output is written as raw bytes; the program itself sends no escape sequence.
+// Output is written as raw bytes. The one escape sequence, for the line editing of a typed answer
+// that wraps, moves the cursor to another row:
+// - CUU  ESC [ n A   cursor up n rows (sent only for n > 0: n = 0 would mean 1)
+// - CR              to the row's first column
+// - CUF  ESC [ n C   cursor forward n columns (sent only for n > 0)
+// CR and CUF rather than CHA (ESC [ n G): every terminal since the VT100 knows them.
 #include <fcntl.h>
 #include <poll.h>
 #include <signal.h>
@@ -24,6 +29,7 @@
 #include <cerrno>
 #include <cstdlib>
 #include <ctime>
+#include <string>
 
 #include "console/key_decoder.h"
 #include "console/stream_input.h"
@@ -115,6 +121,7 @@ class PosixTerminal : public Terminal {
   /// Not asked of the terminal: its answer would arrive on the input among keys typed ahead.
   /// The program starts after the shell's line end, at column 0.
   int startColumn() override { return 0; }
+  void moveCursor(int rowsUp, int column) override;
   bool interactive() override { return console_; }
   void takeKeys(std::vector<std::string>& keys) override;
   InputWait waitForInput() override;
@@ -234,6 +241,14 @@ int PosixTerminal::width() {
     return size.ws_col;
   }
   return 80;
+}
+
+void PosixTerminal::moveCursor(int rowsUp, int column) {
+  std::string motion;
+  if (rowsUp > 0) motion += "\x1b[" + std::to_string(rowsUp) + "A";
+  motion += "\r";
+  if (column > 0) motion += "\x1b[" + std::to_string(column) + "C";
+  writeAll(kOutput, motion);
 }
 
 int PosixTerminal::waitOnInput(const timespec* timeout, short& revents) {

@@ -1,6 +1,8 @@
 // The Windows console: key events read from the console input buffer, bytes written to the
-// screen buffer as they are. No escape sequence is written; the console's own processing of
-// carriage return, line feed and backspace is all the cursor motion used.
+// screen buffer as they are. No escape sequence is written (the console is not asked to interpret
+// them); the console's own processing of carriage return, line feed and backspace is the cursor
+// motion used, and SetConsoleCursorPosition the one move to another row, for the line editing of
+// a typed answer that wraps.
 //
 // Standard input that is not a console (a pipe or a file) is read with ReadFile and cut into keys
 // and lines by the rules of StreamInput, as on every other platform.
@@ -174,6 +176,16 @@ class Win32Terminal : public Terminal {
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) return 0;
     return info.dwCursorPosition.X;
+  }
+
+  // Rows above the top of the buffer do not exist; a move there stops at the first row.
+  void moveCursor(int rowsUp, int column) override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) return;
+    COORD spot = info.dwCursorPosition;
+    spot.Y = static_cast<SHORT>(std::max(0, spot.Y - rowsUp));
+    spot.X = static_cast<SHORT>(std::clamp(column, 0, std::max(0, info.dwSize.X - 1)));
+    SetConsoleCursorPosition(output_, spot);
   }
 
   bool interactive() override { return inputIsConsole_; }
