@@ -2,6 +2,11 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
+#include <tuple>
+#include <utility>
+#include <vector>
+
 #include "console/scripted_terminal.h"
 #include "console/stream_input.h"
 #include "files/file_table.h"
@@ -106,6 +111,180 @@ TEST_F(ConsoleFixture, LinePromptEchoesTypingAndBackspace) {
   terminal.type("ab<bs>c<enter>");
   console.linePromptText("P ");
   EXPECT_EQ(terminal.output(), "P ? ab\b \bc\r\n");
+}
+
+/// A screen of a few columns behind the scripted terminal, which handles the right margin one of
+/// the two ways consoles do: a POSIX terminal keeps the cursor in the last column until the next
+/// character comes (a pending wrap), the Windows console moves it to the next row at once. A
+/// backspace never climbs to the row above. Rows are added as the cursor goes down; nothing
+/// scrolls.
+class ScreenTerminal : public ScriptedTerminal {
+ public:
+  enum class Margin { pendingWrap, immediateWrap };
+
+  ScreenTerminal(int width, Margin margin) : ScriptedTerminal(width), margin_(margin) {}
+
+  void write(std::string_view bytes) override {
+    ScriptedTerminal::write(bytes);
+    for (const char c : bytes) put(c);
+  }
+  void moveCursor(int rowsUp, int column) override {
+    ScriptedTerminal::moveCursor(rowsUp, column);
+    row_ = std::max(0, row_ - rowsUp);
+    column_ = column;
+    pending_ = false;
+  }
+
+  /// The rows without the blanks at their ends; the empty rows at the bottom left out.
+  std::vector<std::string> rows() const {
+    std::vector<std::string> shown;
+    for (const auto& row : cells_) shown.push_back(row.substr(0, row.find_last_not_of(' ') + 1));
+    while (!shown.empty() && shown.back().empty()) shown.pop_back();
+    return shown;
+  }
+  /// Where the next character would go, as {row, column}.
+  std::pair<int, int> cursor() const {
+    return pending_ ? std::pair{row_ + 1, 0} : std::pair{row_, column_};
+  }
+
+ private:
+  void put(char c) {
+    if (c == '\r') {
+      column_ = 0;
+      pending_ = false;
+    } else if (c == '\n') {
+      ++row_;
+      pending_ = false;
+    } else if (c == '\b') {
+      if (pending_) {
+        pending_ = false;
+        --column_;  // from the last column, as xterm does
+      } else if (column_ > 0) {
+        --column_;
+      }
+    } else {
+      if (pending_) std::tie(row_, column_, pending_) = std::tuple{row_ + 1, 0, false};
+      while (static_cast<int>(cells_.size()) <= row_) cells_.emplace_back(width(), ' ');
+      cells_[static_cast<std::size_t>(row_)][static_cast<std::size_t>(column_)] = c;
+      if (column_ < width() - 1) {
+        ++column_;
+      } else if (margin_ == Margin::pendingWrap) {
+        pending_ = true;
+      } else {
+        std::tie(row_, column_) = std::pair{row_ + 1, 0};
+      }
+    }
+  }
+
+  Margin margin_;
+  std::vector<std::string> cells_;
+  int row_ = 0;
+  int column_ = 0;
+  bool pending_ = false;
+};
+
+constexpr ScreenTerminal::Margin kMargins[] = {ScreenTerminal::Margin::pendingWrap,
+                                               ScreenTerminal::Margin::immediateWrap};
+
+/// Types `script` at a prompt on a fresh screen and stops where the keys run out, with the
+/// answer still being edited.
+void typeUnfinished(ScreenTerminal& screen, std::string_view prompt, std::string_view script) {
+  FileTable files;
+  Console console(screen, files);
+  screen.type(script);
+  EXPECT_THROW(console.linePromptText(prompt), ProgramEnded);
+}
+
+TEST(WrappedAnswer, EditingKeepsTheScreenAndTheCursorRightOnBothKindsOfMargin) {
+  using Rows = std::vector<std::string>;
+  // "P? " leaves 7 columns of the first row of 10 to the answer.
+  struct Case {
+    std::string_view prompt;
+    std::string_view script;
+    Rows screen;
+    std::pair<int, int> cursor;
+  } const cases[] = {
+      {"P", "abcdefghijkl", {"P? abcdefg", "hijkl"}, {1, 5}},
+      {"P", "abcdefghijkl<home>X", {"P? Xabcdef", "ghijkl"}, {0, 4}},
+      {"P", "abcdefghij<left><left><left><left>X", {"P? abcdefX", "ghij"}, {1, 0}},
+      // Backspace and Delete at the first column of the second row.
+      {"P", "abcdefghij<left><left><left><bs>", {"P? abcdefh", "ij"}, {0, 9}},
+      {"P", "abcdefghij<left><left><left><del>", {"P? abcdefg", "ij"}, {1, 0}},
+      // Answers that end exactly at the margin.
+      {"P", "abcdefg", {"P? abcdefg"}, {1, 0}},
+      {"P", "abcdefg<bs>", {"P? abcdef"}, {0, 9}},
+      {"P", "abcdefg<left>", {"P? abcdefg"}, {0, 9}},
+      {"P", "abcdefg<left><right><left>Z", {"P? abcdefZ", "g"}, {1, 0}},
+      {"P",
+       "abcdefghij<home><right><right><right><right><right><right><right>Y",
+       {"P? abcdefg", "Yhij"},
+       {1, 1}},
+      // Three rows, and back from the third to the first.
+      {"P", "abcdefghijklmnopqrstu<home><del>", {"P? bcdefgh", "ijklmnopqr", "stu"}, {0, 3}},
+      {"P", "abcdefghijklmnopqrstu<home><end><left>", {"P? abcdefg", "hijklmnopq", "rstu"}, {2, 3}},
+      // Shortened back onto one row: the second row is blanked.
+      {"P", "abcdefghi<home><del><del><del>", {"P? defghi"}, {0, 3}},
+      // A prompt that fills its row: the answer starts in the next row's first column.
+      {"abcdefgh", "xyzabcdefghij<home>Z", {"abcdefgh?", "Zxyzabcdef", "ghij"}, {1, 1}},
+  };
+  for (const auto margin : kMargins) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.script) + (margin == kMargins[0] ? " pending" : " immediate"));
+      ScreenTerminal screen(10, margin);
+      typeUnfinished(screen, c.prompt, c.script);
+      EXPECT_EQ(screen.rows(), c.screen);
+      EXPECT_EQ(screen.cursor(), c.cursor);
+    }
+  }
+}
+
+TEST(WrappedAnswer, TheLineEndComesAfterTheAnswersLastRow) {
+  struct Case {
+    std::string_view script;
+    std::string_view answer;
+    std::vector<std::string> screen;
+  } const cases[] = {
+      {"abcdefghijkl<home><enter>", "abcdefghijkl", {"P? abcdefg", "hijkl", "next"}},
+      {"abcdefghijkl<left><enter>", "abcdefghijkl", {"P? abcdefg", "hijkl", "next"}},
+      // Ending exactly at the margin leaves no empty row on either console.
+      {"abcdefg<enter>", "abcdefg", {"P? abcdefg", "next"}},
+      {"abcdefghijklmnopq<home><enter>", "abcdefghijklmnopq", {"P? abcdefg", "hijklmnopq", "next"}},
+  };
+  for (const auto margin : kMargins) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(std::string(c.script) + (margin == kMargins[0] ? " pending" : " immediate"));
+      ScreenTerminal screen(10, margin);
+      FileTable files;
+      Console console(screen, files);
+      screen.type(c.script);
+      EXPECT_EQ(console.linePromptText("P"), c.answer);
+      EXPECT_EQ(console.column(), 0);
+      console.printText("next");
+      EXPECT_EQ(screen.rows(), c.screen);
+    }
+  }
+}
+
+TEST(WrappedAnswer, MovesToAnotherRowOnlyWhereABackspaceCannotGo) {
+  struct Case {
+    std::string_view script;
+    std::string_view shown;
+  } const cases[] = {
+      // Within a row of a wrapped answer: backspaces, as before.
+      {"abcdefghijk<left><left>", "abcdefghijk\b\b"},
+      {"abcdefghijk<left><left><left><left><left>", "abcdefghijk\b\b\b\b<up 1 column 9>"},
+      {"abcdefghijk<home>", "abcdefghijk<up 1 column 3>"},
+      // The write that ends at the margin is settled before the cursor leaves it.
+      {"abcdefg<left>", "abcdefg \b<up 1 column 9>"},
+      {"abcdefghij<home><right><right><right><right><right><right><right><left>",
+       "abcdefghij<up 1 column 3>abcdefgh\b<up 1 column 9>"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.script);
+    ScreenTerminal screen(10, kMargins[0]);
+    typeUnfinished(screen, "P", c.script);
+    EXPECT_EQ(screen.output(), "P? " + std::string(c.shown));
+  }
 }
 
 TEST_F(ConsoleFixture, APasteLongerThanTheKeyQueueIsTakenWhole) {
