@@ -1,0 +1,160 @@
+"""Editing a typed answer longer than a row, on a real terminal: the console probe runs in a tmux
+window 40 columns wide, keys go in with send-keys, and after every key the whole screen and the
+cursor are read back with capture-pane and compared with where the answer's characters belong.
+tmux, like every POSIX terminal, keeps its cursor at the right margin after the last column has
+been written, so the answers that end exactly there are checked too.
+
+tmux is lenient in one way: a backspace in the first column of a row that the row above wrapped
+into climbs to that row's end, which most terminals and the Windows console never do. The moves
+that do not rely on it are checked here for what a real terminal makes of them; the unit tests
+of the console check, on a model of the strict consoles, that no backspace ever has to climb.
+"""
+import os
+import shutil
+import subprocess
+import tempfile
+import time
+import unittest
+
+import harness  # noqa: F401  (takes the binary's path off the command line)
+
+PROBE = os.environ.get("SUMQUILL_CONSOLE_PROBE", "")
+WIDTH, HEIGHT = 40, 20
+# The probe's screen up to its text prompt, which starts at column 9 of the fifth row.
+ABOVE = ["width 40", "<1> one", "<2> two", "menu 1"]
+PROMPT = "Text = ? "
+WAIT_SECONDS = 10
+
+
+class Screen:
+    """The answer as the probe should have it, and the screen rows and cursor that follow."""
+
+    def __init__(self):
+        self.answer = ""
+        self.cursor = 0
+
+    def rows(self):
+        shown = PROMPT + self.answer
+        rows = ABOVE + [shown[i:i + WIDTH] for i in range(0, len(shown), WIDTH)]
+        rows = [row.rstrip() for row in rows]
+        return rows + [""] * (HEIGHT - len(rows))
+
+    def cursor_spots(self):
+        """Where the cursor may stand, as (column, row). After a write that ended at the right
+        margin, tmux keeps it there, past the last column, until the next character comes."""
+        spot = len(PROMPT) + self.cursor
+        column, row = spot % WIDTH, len(ABOVE) + spot // WIDTH
+        if column == 0 and self.cursor > 0:
+            return [(column, row), (WIDTH, row - 1)]
+        return [(column, row)]
+
+    def key(self, name):
+        if name == "Left":
+            self.cursor = max(0, self.cursor - 1)
+        elif name == "Right":
+            self.cursor = min(len(self.answer), self.cursor + 1)
+        elif name == "Home":
+            self.cursor = 0
+        elif name == "End":
+            self.cursor = len(self.answer)
+        elif name == "BSpace":
+            if self.cursor > 0:
+                self.answer = self.answer[:self.cursor - 1] + self.answer[self.cursor:]
+                self.cursor -= 1
+        elif name == "DC":
+            self.answer = self.answer[:self.cursor] + self.answer[self.cursor + 1:]
+        else:
+            self.answer = self.answer[:self.cursor] + name + self.answer[self.cursor:]
+            self.cursor += len(name)
+
+
+@unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")
+@unittest.skipUnless(shutil.which("tmux"), "tmux is not installed")
+class WrappedAnswer(unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="sumquill_wrap_")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        # A server of our own, whether or not this runs inside someone's tmux, without their
+        # configuration.
+        self.socket = os.path.join(self.folder, "tmux.socket")
+        self.env = {key: value for key, value in os.environ.items() if key != "TMUX"}
+        status = os.path.join(self.folder, "status")
+        command = f"{PROBE}; echo $? > {status}; sleep 60"
+        self.tmux("new-session", "-d", "-s", "wrap", "-x", str(WIDTH), "-y", str(HEIGHT),
+                  "-c", self.folder, command)
+        self.addCleanup(self.tmux, "kill-server", check=False)
+        self.screen = Screen()
+
+    def tmux(self, *args, check=True):
+        return subprocess.run(["tmux", "-f", "/dev/null", "-S", self.socket, *args], check=check,
+                              capture_output=True, env=self.env, text=True)
+
+    def pane(self):
+        rows = self.tmux("capture-pane", "-p", "-t", "wrap").stdout.split("\n")[:HEIGHT]
+        return [row.rstrip() for row in rows] + [""] * (HEIGHT - len(rows))
+
+    def cursor(self):
+        x, y = self.tmux("display-message", "-p", "-t", "wrap",
+                         "#{cursor_x} #{cursor_y}").stdout.split()
+        return int(x), int(y)
+
+    def wait_for(self, rows, spots, what):
+        deadline = time.monotonic() + WAIT_SECONDS
+        while True:
+            pane = self.pane()
+            at = self.cursor()
+            if pane == rows and (spots is None or at in spots):
+                return
+            if time.monotonic() > deadline:
+                self.fail(f"after {what}: the screen\n" + "\n".join(pane) + f"\ncursor {at}, "
+                          "wanted\n" + "\n".join(rows) + f"\ncursor one of {spots}")
+            time.sleep(0.02)
+
+    def press(self, *keys):
+        """tmux key names, or text typed as it is; the screen is checked after each."""
+        for key in keys:
+            if key in ("Left", "Right", "Home", "End", "BSpace", "DC"):
+                self.tmux("send-keys", "-t", "wrap", key)
+            else:
+                self.tmux("send-keys", "-t", "wrap", "-l", key)
+            self.screen.key(key)
+            self.wait_for(self.screen.rows(), self.screen.cursor_spots(), key)
+
+    def enter(self):
+        """Ends the answer; the probe shows it from the row after the answer's last one, and
+        then its next prompt."""
+        shown = [PROMPT + self.screen.answer, f"text [{self.screen.answer}]", "Number = ? "]
+        rows = ABOVE + [text[i:i + WIDTH].rstrip() for text in shown
+                        for i in range(0, len(text), WIDTH)]
+        spot = (len(shown[-1]), len(rows) - 1)
+        self.tmux("send-keys", "-t", "wrap", "Enter")
+        self.wait_for(rows + [""] * (HEIGHT - len(rows)), [spot], "Enter")
+
+    def start(self):
+        self.wait_for(ABOVE[:3] + [""] * (HEIGHT - 3), None, "the start")
+        self.tmux("send-keys", "-t", "wrap", "1")
+        self.wait_for(self.screen.rows(), [(len(PROMPT), len(ABOVE))], "the menu key")
+
+    def test_editing_inside_and_across_the_rows_of_a_wrapped_answer(self):
+        self.start()
+        # 50 characters: 31 on the prompt's row, 19 on the next.
+        self.press("abcdefghijklmnopqrstuvwxyz0123456789ABCDEFGHIJKLMN")
+        # Back into the first row, to its last column, and an insertion there.
+        self.press(*["Left"] * 20, "+")
+        # Backspace from the second row's first column climbs back into the first.
+        self.press("BSpace", "BSpace")
+        self.press("Home", "DC", "X", "End")
+        # To the first column of the second row, and a Backspace and a Delete from there.
+        self.press(*["Left"] * 18, "BSpace", "DC", "Right", "Right")
+        self.enter()
+
+    def test_an_answer_that_ends_at_the_margin(self):
+        self.start()
+        # 31 characters fill the prompt's row to its last column.
+        self.press("abcdefghijklmnopqrstuvwxyz01234", "Left", "Right", "5", "BSpace", "Left",
+                   "Home", "End", "BSpace", "4")
+        self.enter()
+
+
+if __name__ == "__main__":
+    unittest.main()
