@@ -2,13 +2,16 @@
 """Drives the Windows build in a real Wine console inside tmux: keys go in with send-keys, the
 console output is read from a file or from the pane.
 
-Four runs, each in a fresh folder under drive_c of one fresh Wine prefix:
+Five runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   failure  Wine's own tools (there is no sort.exe): the sort check fails, "8" is swallowed at the
            failure screen and "9" ends the run with status 0.
   typical  the typical run, with stand-ins for sort.exe and find.exe in system32: both reports
            byte for byte as the Linux build writes them, scratch files and copied tools left.
   editing  the same answers with keys that have no character (Up, F1, Home) at the menus and
            Backspace inside typed answers, output to the console itself: the same reports.
+  wrapped  the typical answers in a console 40 columns wide, typed past the end of their rows
+           and edited back across the row boundary: each answer shown as it ended up, nothing
+           left over on the rows below, the same reports.
   piped    the typical answers from a pipe instead of a console: the same reports and, but for
            what the commands print, the same console output as the Linux build.
 
@@ -25,6 +28,7 @@ import time
 
 TMUX_SOCKET = "sumquill_wine"
 PANE_WIDTH, PANE_HEIGHT = 120, 50
+WRAPPED_WIDTH = 40
 WAIT_SECONDS = 30
 
 # The typical run's answers, as the Linux build reads them from a pipe.
@@ -89,10 +93,11 @@ class Wine:
 class Run:
     """The program started in a tmux pane, in `folder`; output to out.txt or to the pane."""
 
-    def __init__(self, wine, exe, folder, to_console=False):
+    def __init__(self, wine, exe, folder, to_console=False, width=PANE_WIDTH):
         self.folder = folder
         self.session = os.path.basename(folder)
         self.to_console = to_console
+        self.narrow = width != PANE_WIDTH
         self.out = os.path.join(folder, "..", self.session + ".out")
         self.status_file = os.path.join(folder, "..", self.session + ".status")
         redirect = "" if to_console else f" > {q(self.out)} 2>&1"
@@ -101,11 +106,15 @@ class Run:
         env_args = []
         for key in ("WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"):
             env_args += ["-e", f"{key}={wine.env[key]}"]
-        tmux("new-session", "-d", "-s", self.session, "-x", str(PANE_WIDTH), "-y",
+        tmux("new-session", "-d", "-s", self.session, "-x", str(width), "-y",
              str(PANE_HEIGHT), *env_args, command)
         self.started = time.monotonic()
 
     def text(self):
+        if self.to_console and self.narrow:
+            # The console wraps long lines by rows of its own, which tmux does not join again:
+            # without the row ends, a text that was wrapped is found whole.
+            return self.rows(history=True).replace("\n", "")
         if self.to_console:
             return tmux("capture-pane", "-p", "-S", "-", "-t", self.session,
                         check=False).stdout.decode("latin-1")
@@ -114,6 +123,11 @@ class Run:
                 return f.read().decode("latin-1")
         except FileNotFoundError:
             return ""
+
+    def rows(self, history=False):
+        """The rows of the pane, from the start of its history or only those on the screen."""
+        return tmux("capture-pane", "-p", *(("-S", "-") if history else ()), "-t", self.session,
+                    check=False).stdout.decode("latin-1")
 
     def wait_for(self, needle, start=0):
         """Waits until `needle` shows after position `start`; returns the position after it."""
@@ -288,6 +302,51 @@ def editing_run(wine, exe, expected):
         run.close()
 
 
+def wrapped_run(wine, exe, expected):
+    """The typical answers in a console 40 columns wide, typed longer than what is left of their
+    rows and edited back across the row boundary with Left, Backspace, Home and Delete. The
+    screen shows each answer as it ended up, with nothing left over from the edits on the row
+    below, and the reports are the typical ones."""
+    run = Run(wine, exe, wine.folder("wrapped"), to_console=True, width=WRAPPED_WIDTH)
+    # Home reaches the Wine console from tmux only as this sequence.
+    home = ("1b", "5b", "48")
+    # Each prompt's keys; the first prompt leaves 4 columns of its row, the second 8, the next
+    # two fill theirs, and the last leaves 1.
+    typed = (("xyzzyB", "Left", "Left", "BSpace", home, "DC", "DC", "DC", "DC"),
+             ("CCCCCCCCCCCC",) + ("BSpace",) * 11,
+             ("2",),
+             ("20",),
+             ("XE", "Left", "BSpace"))
+    shown = (["Column name for creating groups = ? B", ""],
+             ["Column name with data (sum) = ? C", ""],
+             ["Row number (start) with data cell   = ?", "2",
+              "Row number (end) with data, for LibreOff"],
+             ["Row number   (end)  with data cell  = ?", "20", ""],
+             ["Column name (start) with free area = ? E", ""])
+    try:
+        answer_menus(run)
+        at = 0
+        for prompt, keys in zip(PROMPTS, typed):
+            at = run.wait_for(prompt, at)
+            for key in keys:
+                if isinstance(key, tuple):
+                    run.hex_keys(*key)
+                elif key in ("Left", "BSpace", "DC"):
+                    run.keys(key)
+                else:
+                    run.literal(key)
+            run.keys("Enter")
+        status = run.wait_status()
+        screen = run.rows(history=True)
+        expect(status == 0, f"wrapped: exit status {status}; screen:\n{screen[-2000:]}")
+        check_reports(run, expected)
+        for rows in shown:
+            expect("\n".join(rows) + "\n" in screen,
+                   f"wrapped: the screen does not show {rows!r}:\n" + screen[-2000:])
+    finally:
+        run.close()
+
+
 def piped_run(wine, exe, expected):
     """Input from a pipe: the same dialogue and reports as on Linux. Only what the commands print
     differs: Wine's copy says nothing, and its chcp finds no console to set."""
@@ -310,7 +369,7 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
-    parser.add_argument("--runs", default="failure,typical,editing,piped",
+    parser.add_argument("--runs", default="failure,typical,editing,wrapped,piped",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
@@ -333,6 +392,7 @@ def main():
                            ("stand-ins", lambda: install_standins(wine, args)),
                            ("typical", lambda: typical_run(wine, windows_exe, expected)),
                            ("editing", lambda: editing_run(wine, windows_exe, expected)),
+                           ("wrapped", lambda: wrapped_run(wine, windows_exe, expected)),
                            ("piped", lambda: piped_run(wine, windows_exe, expected))):
             if name != "stand-ins" and name not in args.runs.split(","):
                 continue
