@@ -1,20 +1,28 @@
-"""Editing a typed answer longer than a row, on a real terminal: the console probe runs in a tmux
-window 40 columns wide, keys go in with send-keys, and after every key the whole screen and the
-cursor are read back with capture-pane and compared with where the answer's characters belong.
-tmux, like every POSIX terminal, keeps its cursor at the right margin after the last column has
-been written, so the answers that end exactly there are checked too.
+"""Editing a typed answer longer than a row, on real terminals 40 columns wide: after every key
+the whole screen and the cursor are read back and compared with where the answer's characters
+belong. Both terminals, like every POSIX terminal, keep the cursor at the right margin after the
+last column has been written, so answers that end exactly there are checked too.
 
-tmux is lenient in one way: a backspace in the first column of a row that the row above wrapped
-into climbs to that row's end, which most terminals and the Windows console never do. The moves
-that do not rely on it are checked here for what a real terminal makes of them; the unit tests
-of the console check, on a model of the strict consoles, that no backspace ever has to climb.
+In tmux, keys go in with send-keys and the screen comes back with capture-pane. tmux is lenient
+in one way: a backspace in the first column of a row that the row above wrapped into climbs to
+that row's end, which most terminals and the Windows console never do. So the same edits run on
+a pseudo-terminal read by pyte, a terminal emulator as strict as those.
 """
+import fcntl
 import os
+import select
 import shutil
+import struct
 import subprocess
 import tempfile
+import termios
 import time
 import unittest
+
+try:
+    import pyte
+except ImportError:
+    pyte = None
 
 import harness  # noqa: F401  (takes the binary's path off the command line)
 
@@ -68,35 +76,14 @@ class Screen:
             self.cursor += len(name)
 
 
-@unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")
-@unittest.skipUnless(shutil.which("tmux"), "tmux is not installed")
-class WrappedAnswer(unittest.TestCase):
-    def setUp(self):
-        self.folder = tempfile.mkdtemp(prefix="sumquill_wrap_")
-        self.addCleanup(shutil.rmtree, self.folder, True)
-        # A server of our own, whether or not this runs inside someone's tmux, without their
-        # configuration.
-        self.socket = os.path.join(self.folder, "tmux.socket")
-        self.env = {key: value for key, value in os.environ.items() if key != "TMUX"}
-        status = os.path.join(self.folder, "status")
-        command = f"{PROBE}; echo $? > {status}; sleep 60"
-        self.tmux("new-session", "-d", "-s", "wrap", "-x", str(WIDTH), "-y", str(HEIGHT),
-                  "-c", self.folder, command)
-        self.addCleanup(self.tmux, "kill-server", check=False)
-        self.screen = Screen()
+# The bytes a terminal sends for the keys that have no character.
+KEY_BYTES = {"Left": b"\x1b[D", "Right": b"\x1b[C", "Home": b"\x1b[H", "End": b"\x1b[F",
+             "BSpace": b"\x7f", "DC": b"\x1b[3~", "Enter": b"\r"}
 
-    def tmux(self, *args, check=True):
-        return subprocess.run(["tmux", "-f", "/dev/null", "-S", self.socket, *args], check=check,
-                              capture_output=True, env=self.env, text=True)
 
-    def pane(self):
-        rows = self.tmux("capture-pane", "-p", "-t", "wrap").stdout.split("\n")[:HEIGHT]
-        return [row.rstrip() for row in rows] + [""] * (HEIGHT - len(rows))
-
-    def cursor(self):
-        x, y = self.tmux("display-message", "-p", "-t", "wrap",
-                         "#{cursor_x} #{cursor_y}").stdout.split()
-        return int(x), int(y)
+class Scenarios:
+    """The edits, run on a terminal that a subclass starts and reads: `send` takes a key name
+    of KEY_BYTES or text, `pane` gives the screen's rows and `cursor` the (column, row)."""
 
     def wait_for(self, rows, spots, what):
         deadline = time.monotonic() + WAIT_SECONDS
@@ -111,12 +98,9 @@ class WrappedAnswer(unittest.TestCase):
             time.sleep(0.02)
 
     def press(self, *keys):
-        """tmux key names, or text typed as it is; the screen is checked after each."""
+        """Key names or text typed as it is; the screen is checked after each."""
         for key in keys:
-            if key in ("Left", "Right", "Home", "End", "BSpace", "DC"):
-                self.tmux("send-keys", "-t", "wrap", key)
-            else:
-                self.tmux("send-keys", "-t", "wrap", "-l", key)
+            self.send(key)
             self.screen.key(key)
             self.wait_for(self.screen.rows(), self.screen.cursor_spots(), key)
 
@@ -127,12 +111,13 @@ class WrappedAnswer(unittest.TestCase):
         rows = ABOVE + [text[i:i + WIDTH].rstrip() for text in shown
                         for i in range(0, len(text), WIDTH)]
         spot = (len(shown[-1]), len(rows) - 1)
-        self.tmux("send-keys", "-t", "wrap", "Enter")
+        self.send("Enter")
         self.wait_for(rows + [""] * (HEIGHT - len(rows)), [spot], "Enter")
 
     def start(self):
+        self.screen = Screen()
         self.wait_for(ABOVE[:3] + [""] * (HEIGHT - 3), None, "the start")
-        self.tmux("send-keys", "-t", "wrap", "1")
+        self.send("1")
         self.wait_for(self.screen.rows(), [(len(PROMPT), len(ABOVE))], "the menu key")
 
     def test_editing_inside_and_across_the_rows_of_a_wrapped_answer(self):
@@ -154,6 +139,83 @@ class WrappedAnswer(unittest.TestCase):
         self.press("abcdefghijklmnopqrstuvwxyz01234", "Left", "Right", "5", "BSpace", "Left",
                    "Home", "End", "BSpace", "4")
         self.enter()
+
+
+@unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")
+@unittest.skipUnless(shutil.which("tmux"), "tmux is not installed")
+class InTmux(Scenarios, unittest.TestCase):
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="sumquill_wrap_")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        # A server of our own, whether or not this runs inside someone's tmux, without their
+        # configuration.
+        self.socket = os.path.join(self.folder, "tmux.socket")
+        self.env = {key: value for key, value in os.environ.items() if key != "TMUX"}
+        status = os.path.join(self.folder, "status")
+        command = f"{PROBE}; echo $? > {status}; sleep 60"
+        self.tmux("new-session", "-d", "-s", "wrap", "-x", str(WIDTH), "-y", str(HEIGHT),
+                  "-c", self.folder, command)
+        self.addCleanup(self.tmux, "kill-server", check=False)
+
+    def tmux(self, *args, check=True):
+        return subprocess.run(["tmux", "-f", "/dev/null", "-S", self.socket, *args], check=check,
+                              capture_output=True, env=self.env, text=True)
+
+    def send(self, key):
+        if key in KEY_BYTES:
+            self.tmux("send-keys", "-t", "wrap", key)
+        else:
+            self.tmux("send-keys", "-t", "wrap", "-l", key)
+
+    def pane(self):
+        rows = self.tmux("capture-pane", "-p", "-t", "wrap").stdout.split("\n")[:HEIGHT]
+        return [row.rstrip() for row in rows] + [""] * (HEIGHT - len(rows))
+
+    def cursor(self):
+        x, y = self.tmux("display-message", "-p", "-t", "wrap",
+                         "#{cursor_x} #{cursor_y}").stdout.split()
+        return int(x), int(y)
+
+
+@unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")
+@unittest.skipUnless(pyte, "python3-pyte is not installed")
+class OnAStrictTerminal(Scenarios, unittest.TestCase):
+    """The probe on a pseudo-terminal whose output is read by pyte, a terminal emulator that, as
+    most terminals do, never lets a backspace climb to the row above."""
+
+    def setUp(self):
+        self.folder = tempfile.mkdtemp(prefix="sumquill_wrap_")
+        self.addCleanup(shutil.rmtree, self.folder, True)
+        self.master, slave = os.openpty()
+        fcntl.ioctl(slave, termios.TIOCSWINSZ, struct.pack("HHHH", HEIGHT, WIDTH, 0, 0))
+        self.probe = subprocess.Popen([PROBE], cwd=self.folder, stdin=slave, stdout=slave,
+                                      stderr=slave, start_new_session=True)
+        os.close(slave)
+        self.addCleanup(self.stop)
+        self.emulated = pyte.Screen(WIDTH, HEIGHT)
+        self.stream = pyte.ByteStream(self.emulated)
+
+    def stop(self):
+        self.probe.kill()
+        self.probe.wait()
+        os.close(self.master)
+
+    def send(self, key):
+        os.write(self.master, KEY_BYTES.get(key) or key.encode())
+
+    def read(self):
+        while select.select([self.master], [], [], 0)[0]:
+            try:
+                self.stream.feed(os.read(self.master, 4096))
+            except OSError:  # the probe has gone
+                return
+
+    def pane(self):
+        self.read()
+        return [row.rstrip() for row in self.emulated.display]
+
+    def cursor(self):
+        return self.emulated.cursor.x, self.emulated.cursor.y
 
 
 if __name__ == "__main__":
