@@ -244,6 +244,8 @@ int PosixTerminal::width() {
 }
 
 void PosixTerminal::moveCursor(int rowsUp, int column) {
+  // Output to a file or a pipe has no cursor; the sequences would only be noise in it.
+  if (!isatty(kOutput)) return;
   std::string motion;
   if (rowsUp > 0) motion += "\x1b[" + std::to_string(rowsUp) + "A";
   motion += "\r";
