@@ -54,6 +54,13 @@ def proc_cpu_seconds(pid):
     return (int(fields[11]) + int(fields[12])) / ticks
 
 
+def idle_cpu_seconds(pid, seconds):
+    """Processor time a live process uses while it is left alone for `seconds`."""
+    start = proc_cpu_seconds(pid)
+    time.sleep(seconds)
+    return proc_cpu_seconds(pid) - start
+
+
 class PtySession:
     def __init__(self, binary, folder, columns=80, rows=24):
         self.master, self.slave = os.openpty()
