@@ -26,7 +26,8 @@ import sys
 import tempfile
 import time
 
-TMUX_SOCKET = "sumquill_wine"
+# A socket in the run's own folder (set in main), so that two runs at once never share a server.
+TMUX_SOCKET = None
 PANE_WIDTH, PANE_HEIGHT = 120, 50
 WRAPPED_WIDTH = 40
 WAIT_SECONDS = 30
@@ -56,7 +57,7 @@ class Failure(Exception):
 def tmux(*args, check=True):
     # A server of our own, whether or not this runs inside someone's tmux.
     env = {key: value for key, value in os.environ.items() if key != "TMUX"}
-    return subprocess.run(["tmux", "-L", TMUX_SOCKET, *args], check=check, capture_output=True,
+    return subprocess.run(["tmux", "-f", "/dev/null", "-S", TMUX_SOCKET, *args], check=check, capture_output=True,
                           env=env)
 
 
@@ -377,8 +378,9 @@ def main():
         setattr(args, name, os.path.abspath(getattr(args, name)))
     expected = linux_run(args.linux)
     root = tempfile.mkdtemp(prefix="sumquill_wine_")
+    global TMUX_SOCKET
+    TMUX_SOCKET = os.path.join(root, "tmux.socket")
     wine = Wine(root)
-    tmux("kill-server", check=False)
     results = []
     try:
         started = time.monotonic()
