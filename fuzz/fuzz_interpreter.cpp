@@ -14,7 +14,7 @@
 #include <vector>
 
 #include "check.h"
-#include "files/command_interpreter.h"
+#include "files/interpreter/command_interpreter.h"
 #include "path_guard.h"
 
 namespace {

@@ -12,6 +12,11 @@
 
 #include "files/shell.h"
 
+#ifndef _WIN32
+#include <signal.h>
+#include <sys/resource.h>
+#endif
+
 namespace sumquill::testing {
 
 /// A fresh empty folder that is the working directory while the object lives.
@@ -74,6 +79,31 @@ inline std::vector<std::string> linesOf(std::string_view text) {
     start = end + 2;
   }
 }
+
+#ifndef _WIN32
+/// Files of this process may grow to `bytes` while the object lives, as under `ulimit -f`: a write
+/// beyond fails with EFBIG, the way a full disk makes it fail, instead of raising SIGXFSZ.
+class ScopedFileSizeLimit {
+ public:
+  explicit ScopedFileSizeLimit(rlim_t bytes) {
+    ::getrlimit(RLIMIT_FSIZE, &previous_);
+    previousAction_ = ::signal(SIGXFSZ, SIG_IGN);
+    rlimit limit = previous_;
+    limit.rlim_cur = bytes;
+    ::setrlimit(RLIMIT_FSIZE, &limit);
+  }
+  ~ScopedFileSizeLimit() {
+    ::setrlimit(RLIMIT_FSIZE, &previous_);
+    ::signal(SIGXFSZ, previousAction_);
+  }
+  ScopedFileSizeLimit(const ScopedFileSizeLimit&) = delete;
+  ScopedFileSizeLimit& operator=(const ScopedFileSizeLimit&) = delete;
+
+ private:
+  rlimit previous_{};
+  sighandler_t previousAction_;
+};
+#endif
 
 /// Records every command line; runs it through `next` when one is given.
 class RecordingShell : public Shell {

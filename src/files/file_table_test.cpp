@@ -2,7 +2,15 @@
 
 #include <gtest/gtest.h>
 
+#include <cerrno>
+#include <filesystem>
+#include <system_error>
+
 #include "test_support.h"
+
+#ifndef _WIN32
+#include <sys/stat.h>
+#endif
 
 namespace sumquill {
 namespace {
@@ -123,12 +131,50 @@ TEST(FileTable, WritesToANumberWithoutAFileGoNowhere) {
   EXPECT_EQ(readWholeFile("later.txt"), "");
 }
 
-#ifdef __linux__
+#ifndef _WIN32
 TEST(FileTable, AFailedWriteIsReportedWhenTheFileIsClosed) {
+  testing::ScopedTempDir dir;
   FileTable files;
-  ASSERT_TRUE(files.openFile("/dev/full", FileMode::output, 1));
-  files.printLine(1, std::string(100000, 'x'));
-  EXPECT_NE(files.closeFile(1), "");
+  ASSERT_TRUE(files.openFile("big.txt", FileMode::output, 1));
+  {
+    const testing::ScopedFileSizeLimit limit(1000);
+    files.printLine(1, std::string(100000, 'x'));
+    EXPECT_EQ(files.closeFile(1), std::generic_category().message(EFBIG));
+  }
+}
+
+TEST(FileTable, OpensNothingButARegularFileOfThatName) {
+  testing::ScopedTempDir dir;
+  writeWholeFile("target.txt", "precious");
+  std::filesystem::create_symlink("target.txt", "link.txt");
+  std::filesystem::create_symlink("/dev/null", "device.txt");
+  std::filesystem::create_symlink("missing.txt", "dangling.txt");
+  std::filesystem::create_directory("folder.txt");
+  ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
+  struct Case {
+    std::string name;
+    std::string reason;
+  } const cases[] = {
+      {"link.txt", "is a symbolic link"},     {"device.txt", "is a symbolic link"},
+      {"dangling.txt", "is a symbolic link"}, {"fifo.txt", "is not a regular file"},
+      {"/dev/null", "is not a regular file"},
+  };
+  FileTable files;
+  for (const auto& c : cases) {
+    for (const FileMode mode : {FileMode::input, FileMode::output}) {
+      SCOPED_TRACE(c.name + (mode == FileMode::input ? " read" : " written"));
+      std::string error;
+      // A FIFO must be refused at once, not waited on until somebody opens its other end.
+      EXPECT_FALSE(files.openFile(c.name, mode, 1, &error));
+      EXPECT_EQ(error, c.reason);
+      EXPECT_EQ(files.freeFileNumber(), 1);
+    }
+  }
+  std::string error;
+  EXPECT_FALSE(files.openFile("folder.txt", FileMode::output, 1, &error));
+  EXPECT_FALSE(files.openFile("folder.txt", FileMode::input, 1, &error));
+  EXPECT_EQ(readWholeFile("target.txt"), "precious");
+  EXPECT_FALSE(std::filesystem::exists("missing.txt"));
 }
 #endif
 

@@ -18,9 +18,10 @@ constexpr std::string_view kSystemFolder = "c:\\windows\\system32\\";
 constexpr std::array<std::string_view, 3> kToolNames{"cmd.exe", "sort.exe", "find.exe"};
 
 // The blanks in these lines are kept as they always were: the dir line of the find check has
-// one blank before ">", the others two.
+// one blank before ">", the others two. The loop variable is quoted so that a name with blanks
+// is deleted as one file: unquoted, cmd.exe would delete each of its words instead.
 constexpr std::string_view kDeleteChecks =
-    "cmd /c for %i in (check_*.txt) do del /q %i > out_null.txt";
+    "cmd /c for %i in (check_*.txt) do del /q \"%i\" > out_null.txt";
 constexpr std::array<std::string_view, 1> kCmdCommands{"cmd /c dir  > check_01.txt"};
 constexpr std::array<std::string_view, 3> kSortCommands{kDeleteChecks, "cmd /c dir  > check_01.txt",
                                                         "cmd /c sort check_01.txt /o check_02.txt"};

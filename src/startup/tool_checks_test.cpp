@@ -8,8 +8,8 @@
 
 #include "console/console.h"
 #include "console/scripted_terminal.h"
-#include "files/command_interpreter.h"
 #include "files/file_table.h"
+#include "files/interpreter/command_interpreter.h"
 #include "test_support.h"
 
 namespace sumquill {
@@ -72,7 +72,7 @@ const std::vector<std::string> kCopies = {"copy c:\\windows\\system32\\cmd.exe",
 
 TEST_F(ToolChecks, StagesTheToolsChecksThemAndLeavesTheScratchFiles) {
   EXPECT_EQ(stage(), -1);
-  const std::string deleteChecks = "cmd /c for %i in (check_*.txt) do del /q %i > out_null.txt";
+  const std::string deleteChecks = "cmd /c for %i in (check_*.txt) do del /q \"%i\" > out_null.txt";
   EXPECT_EQ(
       recording_.commands,
       (std::vector<std::string>{

@@ -1,6 +1,7 @@
-#include "files/command_interpreter.h"
+#include "files/interpreter/command_interpreter.h"
 
 #include <gtest/gtest.h>
+#include <sys/stat.h>
 
 #include <algorithm>
 #include <chrono>
@@ -198,12 +199,16 @@ TEST_F(Interpreter, ListsLinksAsTheyAreWithoutFollowingThem) {
   EXPECT_EQ(lines[10], hereTime + "                 0 sublink");
   EXPECT_EQ(lines[11], "               3 File(s)          1,234 bytes");
 
-  // Only regular files are taken by name or pattern; the links and their targets stay.
+  // A link to a file is deleted as the link, as cmd.exe's del does; what it leads to stays. A
+  // link to a folder is left alone, as a folder is.
   EXPECT_EQ(run("del /q link.txt"), 0);
-  EXPECT_EQ(console(), "Could Not Find " + (fs::current_path() / "link.txt").string() + "\r\n");
-  EXPECT_EQ(run("for %i in (*) do del /q %i"), 0);
-  EXPECT_EQ(testing::folderNames(), (std::vector<std::string>{"link.txt", "sub", "sublink"}));
+  EXPECT_EQ(console(), "");
+  EXPECT_EQ(readWholeFile("a.txt"), std::string(1234, 'x'));
+  fs::create_symlink("a.txt", "link.txt");
+  EXPECT_EQ(run("for %i in (*) do del /q \"%i\""), 0);
+  EXPECT_EQ(testing::folderNames(), (std::vector<std::string>{"sub", "sublink"}));
   EXPECT_TRUE(fs::is_directory("sub"));
+  EXPECT_TRUE(fs::is_symlink("sublink"));
 }
 
 TEST_F(Interpreter, HasItsOwnSystemFolder) {
@@ -448,6 +453,125 @@ TEST_F(Interpreter, SurvivesArbitraryLinesWithoutLeavingTheWorkingDirectory) {
   EXPECT_EQ(interpreter_.run(std::string(9000, 'x')), 1);
   fs::current_path("..");
   EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"work"});
+}
+
+// Names that real folders hold: every character a POSIX name may have, and names of the shape the
+// loop looks for that are no files.
+TEST_F(Interpreter, TheCheckFileLoopDeletesExactlyTheNamesThatMatch) {
+  const std::vector<std::string> matching = {
+      "check_01.txt",
+      "CHECK_02.TXT",
+      "check_2024 report.txt",
+      "check_ * .txt",
+      "check_?.txt",
+      "check_a >important.txt",
+      "check_a&b.txt",
+      "check_(1).txt",
+      "check_%i.txt",
+      "check_\"quoted\".txt",
+      "check_'single'.txt",
+      "check_^|<,;=.txt",
+      "check_-rf.txt",
+      "check_a\\b.txt",
+      "check_c:.txt",
+      "check_tab\there.txt",
+      "check_new\nline.txt",
+      "check_\xff\xfe\x80.txt",
+      "check_" + std::string(240, 'x') + ".txt",
+  };
+  const std::vector<std::string> others = {
+      "report.txt", "important.txt",   "thesis.docx",  "b.txt",       "-rf",  "a",
+      "*",          "check_x.txt.bak", "xcheck_1.txt", "check_.txt~", "i.txt"};
+  std::vector<std::string> commandLines = {
+      "cmd /c for %i in (check_*.txt) do del /q \"%i\" > out_null.txt",
+      "cmd /c for %i in (check_*.txt) do del /q %i > out_null.txt",
+  };
+  for (const auto& line : commandLines) {
+    SCOPED_TRACE(line);
+    for (const auto& name : matching) writeWholeFile(name, "x");
+    for (const auto& name : others) writeWholeFile(name, name);
+    fs::create_directory("check_dir.txt");
+    writeWholeFile("check_dir.txt/check_inner.txt", "x");
+    fs::create_directory_symlink("check_dir.txt", "check_dirlink.txt");
+    writeWholeFile("../outside.txt", "precious");
+    fs::create_symlink("../outside.txt", "check_link.txt");
+
+    EXPECT_EQ(run(line), 0);
+    EXPECT_EQ(console(), "");
+    std::vector<std::string> expected = others;
+    for (const auto* kept : {"check_dir.txt", "check_dirlink.txt", "out_null.txt"}) {
+      expected.emplace_back(kept);
+    }
+    std::sort(expected.begin(), expected.end());
+    EXPECT_EQ(testing::folderNames(), expected);
+    for (const auto& name : others) EXPECT_EQ(readWholeFile(name), name);
+    EXPECT_TRUE(fs::exists("check_dir.txt/check_inner.txt"));
+    EXPECT_EQ(readWholeFile("../outside.txt"), "precious");
+    fs::remove_all("check_dir.txt");
+    fs::remove("check_dirlink.txt");
+  }
+}
+
+TEST_F(Interpreter, StopsALongDeletionOnceInterrupted) {
+  // The request comes in the middle of the deletion, once check_50.txt is gone.
+  CommandInterpreter interpreter([](std::string_view) {},
+                                 [] { return !fs::exists("check_50.txt"); });
+  for (int i = 0; i < 200; ++i) writeWholeFile("check_" + std::to_string(i) + ".txt", "x");
+  EXPECT_NE(interpreter.run("cmd /c for %i in (check_*.txt) do del /q \"%i\""), 0);
+  // The loop goes in listing order: check_49 before check_50, check_51 after it.
+  EXPECT_FALSE(fs::exists("check_49.txt"));
+  EXPECT_TRUE(fs::exists("check_51.txt"));
+}
+
+TEST_F(Interpreter, NeverWritesThroughALinkOrIntoAFifo) {
+  writeWholeFile("../outside.txt", "precious");
+  writeWholeFile("in.txt", "b\r\na\r\n");
+  fs::create_symlink("../outside.txt", "link.txt");
+  fs::create_symlink("../missing.txt", "dangling.txt");
+  ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
+  for (const std::string target : {"link.txt", "dangling.txt", "fifo.txt"}) {
+    for (const std::string line :
+         {"dir > " + target, "dir >> " + target, "dir 2> " + target, "copy in.txt " + target,
+          "sort in.txt /o " + target, "for %i in (" + target + ") do cmd /c \"dir > \"%i\"\""}) {
+      SCOPED_TRACE(line);
+      EXPECT_EQ(run(line), 1);
+      EXPECT_NE(console().find("Access is denied."), std::string::npos) << console();
+    }
+  }
+  EXPECT_EQ(readWholeFile("../outside.txt"), "precious");
+  EXPECT_FALSE(fs::exists("../missing.txt"));
+  EXPECT_EQ(fs::symlink_status("fifo.txt").type(), fs::file_type::fifo);
+}
+
+TEST_F(Interpreter, AWriteThatFailsLeavesNoPartialFile) {
+  writeWholeFile("big.txt", std::string(5000, 'x'));
+  writeWholeFile("kept.txt", "before\r\n");
+  const testing::ScopedFileSizeLimit limit(2000);
+  struct Case {
+    std::string line;
+    std::string console;
+    std::string leftOut;
+  } const cases[] = {
+      {"copy big.txt copy.txt",
+       "There is not enough space on the disk.\r\n        0 file(s) copied.\r\n", "copy.txt"},
+      {"copy big.txt+big.txt", "", ""},
+      {"cmd /c sort big.txt /o sorted.txt", "There is not enough space on the disk.\r\n",
+       "sorted.txt"},
+      {"cmd /c type big.txt", "", ""},
+      {"cmd /c find /v \"y\" big.txt > found.txt", "There is not enough space on the disk.\r\n",
+       "found.txt"},
+  };
+  for (const auto& c : cases) {
+    if (c.leftOut.empty()) continue;
+    SCOPED_TRACE(c.line);
+    EXPECT_EQ(run(c.line), 1);
+    EXPECT_EQ(console(), c.console);
+    EXPECT_FALSE(fs::exists(c.leftOut));
+  }
+  // A file written on at its end is cut back to what it held.
+  EXPECT_EQ(run("find /v \"y\" big.txt >> kept.txt"), 1);
+  EXPECT_EQ(console(), "There is not enough space on the disk.\r\n");
+  EXPECT_EQ(readWholeFile("kept.txt"), "before\r\n");
 }
 
 }  // namespace

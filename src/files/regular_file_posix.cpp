@@ -1,0 +1,89 @@
+#include <fcntl.h>
+#include <sys/stat.h>
+#include <unistd.h>
+
+#include <cerrno>
+#include <system_error>
+
+#include "files/regular_file.h"
+
+namespace sumquill {
+
+namespace {
+
+OpenedFile failed(int error) {
+  OpenedFile result;
+  result.error = error;
+  if (error == ELOOP) {
+    result.reason = "is a symbolic link";
+  } else if (error == ENXIO || error == 0) {
+    // ENXIO: a FIFO that nobody reads, opened without waiting for a reader.
+    result.error = 0;
+    result.reason = "is not a regular file";
+  } else {
+    result.reason = std::generic_category().message(error);
+  }
+  return result;
+}
+
+int flagsFor(OpenPurpose purpose) {
+  // O_NOFOLLOW: a link of that name is refused, never followed. O_NONBLOCK: a FIFO or a device
+  // is refused at once instead of waiting for the other side.
+  const int common = O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC;
+  switch (purpose) {
+    case OpenPurpose::read:
+      return common | O_RDONLY;
+    case OpenPurpose::write:
+      return common | O_WRONLY | O_CREAT;
+    case OpenPurpose::append:
+      return common | O_WRONLY | O_CREAT | O_APPEND;
+  }
+  return common | O_RDONLY;
+}
+
+/// Standard input, output and error that the program was started without must stay free of
+/// its files: console output would land in a report.
+int aboveStandardStreams(int fd) {
+  if (fd > STDERR_FILENO) return fd;
+  const int moved = ::fcntl(fd, F_DUPFD_CLOEXEC, STDERR_FILENO + 1);
+  const int error = errno;
+  ::close(fd);
+  errno = error;
+  return moved;
+}
+
+}  // namespace
+
+OpenedFile openRegularFile(const std::string& name, OpenPurpose purpose) {
+  int fd = ::open(name.c_str(), flagsFor(purpose), 0666);
+  if (fd < 0) return failed(errno);
+  fd = aboveStandardStreams(fd);
+  if (fd < 0) return failed(errno);
+  struct stat info {};
+  if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+    const int error = S_ISDIR(info.st_mode) ? EISDIR : 0;
+    ::close(fd);
+    return failed(error);
+  }
+  // Emptied only now that it is known to be a regular file: O_TRUNC would have emptied it
+  // before the check.
+  if (purpose == OpenPurpose::write && info.st_size != 0 && ::ftruncate(fd, 0) != 0) {
+    const int error = errno;
+    ::close(fd);
+    return failed(error);
+  }
+  ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+  OpenedFile result;
+  result.size = purpose == OpenPurpose::write ? 0 : static_cast<std::uintmax_t>(info.st_size);
+  result.stream = ::fdopen(fd, purpose == OpenPurpose::read     ? "rb"
+                               : purpose == OpenPurpose::append ? "ab"
+                                                                : "wb");
+  if (!result.stream) {
+    const int error = errno;
+    ::close(fd);
+    return failed(error);
+  }
+  return result;
+}
+
+}  // namespace sumquill

@@ -1,0 +1,84 @@
+// Only the file functions are needed; the rest of windows.h slows every build.
+#ifndef WIN32_LEAN_AND_MEAN
+#define WIN32_LEAN_AND_MEAN
+#endif
+// windows.h would otherwise define min and max as macros and break std::min and std::max.
+#ifndef NOMINMAX
+#define NOMINMAX
+#endif
+#include <fcntl.h>
+#include <io.h>
+#include <windows.h>
+
+#include <cerrno>
+#include <cstdint>
+#include <system_error>
+
+#include "files/regular_file.h"
+
+namespace sumquill {
+
+namespace {
+
+OpenedFile failed(int error, std::string reason) {
+  OpenedFile result;
+  result.error = error;
+  result.reason = std::move(reason);
+  return result;
+}
+
+OpenedFile failedWithLastError() {
+  const DWORD code = GetLastError();
+  const int error = code == ERROR_FILE_NOT_FOUND || code == ERROR_PATH_NOT_FOUND     ? ENOENT
+                    : code == ERROR_ACCESS_DENIED || code == ERROR_SHARING_VIOLATION ? EACCES
+                                                                                     : EIO;
+  return failed(error, std::system_category().message(static_cast<int>(code)));
+}
+
+}  // namespace
+
+OpenedFile openRegularFile(const std::string& name, OpenPurpose purpose) {
+  const bool reading = purpose == OpenPurpose::read;
+  // FILE_FLAG_OPEN_REPARSE_POINT: a link of that name is opened as itself, so that it can be
+  // refused below instead of being followed.
+  const HANDLE handle = CreateFileA(name.c_str(), reading ? GENERIC_READ : GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    reading ? OPEN_EXISTING : OPEN_ALWAYS,
+                                    FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) return failedWithLastError();
+  BY_HANDLE_FILE_INFORMATION info{};
+  // A console, a printer port or a pipe of a device name ("CON", "LPT1") is not a disk file.
+  const bool onDisk = GetFileType(handle) == FILE_TYPE_DISK;
+  if (!onDisk || !GetFileInformationByHandle(handle, &info) ||
+      (info.dwFileAttributes & (FILE_ATTRIBUTE_DIRECTORY | FILE_ATTRIBUTE_REPARSE_POINT)) != 0) {
+    const bool link = onDisk && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0;
+    CloseHandle(handle);
+    return failed(0, link ? "is a symbolic link" : "is not a regular file");
+  }
+  OpenedFile result;
+  result.size = (static_cast<std::uintmax_t>(info.nFileSizeHigh) << 32) | info.nFileSizeLow;
+  if (purpose == OpenPurpose::write) {
+    result.size = 0;
+    if (!SetEndOfFile(handle)) {
+      OpenedFile failure = failedWithLastError();
+      CloseHandle(handle);
+      return failure;
+    }
+  }
+  const int flags = _O_BINARY | (reading                          ? _O_RDONLY
+                                 : purpose == OpenPurpose::append ? _O_WRONLY | _O_APPEND
+                                                                  : _O_WRONLY);
+  const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), flags);
+  if (fd < 0) {
+    CloseHandle(handle);
+    return failed(EIO, "could not be opened");
+  }
+  result.stream = _fdopen(fd, reading ? "rb" : purpose == OpenPurpose::append ? "ab" : "wb");
+  if (!result.stream) {
+    _close(fd);
+    return failed(EIO, "could not be opened");
+  }
+  return result;
+}
+
+}  // namespace sumquill
