@@ -231,8 +231,7 @@ void Console::waitForKey() {
         break;
       case InputWait::ended:
         if (takeArrivedKeys()) break;
-        terminal_.writeError("sumquill: the input ended before the dialogue was finished");
-        endProgram(kExitFailure);
+        endByEndOfInput();
     }
   }
 }
@@ -240,6 +239,9 @@ void Console::waitForKey() {
 std::string Console::anyKeyWait() {
   std::string key;
   while (key.empty()) {
+    // Input that never stops (a menu fed from /dev/zero) never lets the wait below run: a
+    // request to end is looked at for every key.
+    endBySignal();
     waitForKey();
     key = readKey();
   }
@@ -311,8 +313,13 @@ std::string Console::editLine() {
 std::string Console::readTypedLine() {
   if (terminal_.interactive()) return editLine();
   std::string line;
-  terminal_.readLine(line);
+  const bool typed = terminal_.readLine(line);
   endBySignal();
+  if (!typed) {
+    // Nothing of an answer came: a run that went on would write reports of answers nobody gave.
+    printBlankLine();
+    endByEndOfInput();
+  }
   // Show what was read, so a piped run prints what a console would have echoed.
   write(line);
   return line;
@@ -332,6 +339,11 @@ std::int32_t Console::linePromptInteger(std::string_view prompt) {
   const std::string line = readTypedLine();
   printBlankLine();
   return integerAnswer(line);
+}
+
+void Console::endByEndOfInput() {
+  terminal_.writeError("sumquill: the input ended before the dialogue was finished");
+  endProgram(kExitFailure);
 }
 
 void Console::endBySignal() {

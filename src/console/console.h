@@ -90,8 +90,10 @@ class Console {
   /// Fills the queue from the keys already handed over, or, when none are left, from the
   /// terminal. False when no key came.
   bool takeArrivedKeys();
-  /// Ends the program when a signal asked for it while input was awaited.
+  /// Ends the program when a signal asked for it.
   void endBySignal();
+  /// Ends the program, status 1, when the input is gone before the dialogue is finished.
+  [[noreturn]] void endByEndOfInput();
   std::string readTypedLine();
   std::string editLine();
 

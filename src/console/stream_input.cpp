@@ -2,6 +2,8 @@
 
 #include <array>
 
+#include "console/answers.h"
+
 namespace sumquill {
 
 namespace {
@@ -11,6 +13,60 @@ constexpr char kLineFeed = '\n';
 
 bool isLineEnd(char byte) { return byte == kReturn || byte == kLineFeed; }
 bool isBackspace(char byte) { return byte == 8 || byte == 127; }
+
+/// A typed line as the keyboard would have made it, in bounded memory. Only what an answer can
+/// use is kept: the blanks in front of it (up to an answer's length: more change nothing) and,
+/// from its first other character, an answer's length and its opening quote. Characters beyond
+/// are counted, not kept, so that Backspace takes them back before it reaches the kept ones.
+class TypedLine {
+ public:
+  void take(char byte) {
+    if (isBackspace(byte)) {
+      eraseLast();
+    } else if (static_cast<unsigned char>(byte) >= 32) {
+      append(byte);
+    }
+    // Any other control character is one no key inserts into an answer, so a script cannot
+    // either: a tab, a NUL or an escape sequence would reach the formulas and the screen.
+  }
+  const std::string& text() const { return text_; }
+
+ private:
+  static constexpr std::size_t kKeptAfterBlanks = kMaxTextAnswer + 1;  // and the quote
+
+  void append(char byte) {
+    const bool blanksOnly = leadingBlanks_ == text_.size();
+    if (blanksOnly && byte == ' ') {
+      if (text_.size() < kMaxTextAnswer) {
+        text_.push_back(byte);
+        ++leadingBlanks_;
+      } else {
+        ++uncountedBlanks_;
+      }
+    } else if (text_.size() - leadingBlanks_ < kKeptAfterBlanks) {
+      text_.push_back(byte);
+    } else {
+      ++skipped_;
+    }
+  }
+  void eraseLast() {
+    if (skipped_ > 0) {
+      --skipped_;
+    } else if (text_.size() > leadingBlanks_) {
+      text_.pop_back();
+    } else if (uncountedBlanks_ > 0) {
+      --uncountedBlanks_;
+    } else if (!text_.empty()) {
+      text_.pop_back();
+      --leadingBlanks_;
+    }
+  }
+
+  std::string text_;
+  std::size_t leadingBlanks_ = 0;
+  std::size_t uncountedBlanks_ = 0;  ///< Leading blanks beyond those kept.
+  std::size_t skipped_ = 0;          ///< Characters beyond those kept, after the blanks.
+};
 
 }  // namespace
 
@@ -71,24 +127,21 @@ std::string StreamInput::takeKey() {
 }
 
 bool StreamInput::readLine(std::string& line) {
-  line.clear();
   dropOwedLineEnd(true);
+  TypedLine typed;
   bool anyByte = false;
   char byte = 0;
   while (nextByte(byte, true)) {
     anyByte = true;
-    if (byte == kLineFeed) {
-      if (!line.empty() && line.back() == kReturn) line.pop_back();
-      return true;
+    if (byte == kLineFeed) break;
+    if (byte == kReturn) {
+      // A lone carriage return ends the line as well; a line feed right behind it belongs to it.
+      owed_ = Owed::lineFeedAfterReturn;
+      break;
     }
-    if (isBackspace(byte)) {
-      if (!line.empty()) line.pop_back();
-    } else {
-      line.push_back(byte);
-    }
+    typed.take(byte);
   }
-  // A script whose last line ends with a lone carriage return still ends that line.
-  if (!line.empty() && line.back() == kReturn) line.pop_back();
+  line = typed.text();
   return anyByte;
 }
 

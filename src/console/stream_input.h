@@ -25,9 +25,11 @@ class StreamInput {
   /// The next key from the buffer (never reads), or the empty text. A line end right behind the
   /// key belongs to it and goes with it, even when it arrives later.
   std::string takeKey();
-  /// The next line: up to a line feed, a carriage return before it dropped, Backspace (8 or 127)
-  /// deleting the character before it. Reads as needed. At the end of the input it gives what
-  /// was read; false when the input had ended before any byte of the line.
+  /// The next line, as keys would have typed it: up to a line feed, a carriage return, or both;
+  /// Backspace (8 or 127) deletes the character before it; any other byte below 32 is dropped,
+  /// as no key inserts it. Only what an answer can use is kept (see TypedLine), so an endless
+  /// line costs no memory. Reads as needed. At the end of the input it gives what was read;
+  /// false when the input had ended before any byte of the line.
   bool readLine(std::string& line);
   /// True once a read has reported the end of the input.
   bool ended() const { return ended_; }

@@ -6,6 +6,8 @@
 #include <string>
 #include <vector>
 
+#include "console/answers.h"
+
 namespace sumquill {
 namespace {
 
@@ -15,9 +17,15 @@ struct ChunkedInput {
       : chunks_(std::move(chunks)), input([this](char* buffer, std::size_t size) {
           ++reads;
           if (next_ == chunks_.size()) return std::ptrdiff_t{0};
-          const std::string& chunk = chunks_[next_++];
-          const std::size_t count = std::min(size, chunk.size());
-          std::memcpy(buffer, chunk.data(), count);
+          // A chunk longer than the reader's buffer comes in several reads.
+          const std::string& chunk = chunks_[next_];
+          const std::size_t count = std::min(size, chunk.size() - offset_);
+          std::memcpy(buffer, chunk.data() + offset_, count);
+          offset_ += count;
+          if (offset_ == chunk.size()) {
+            ++next_;
+            offset_ = 0;
+          }
           return static_cast<std::ptrdiff_t>(count);
         }) {}
 
@@ -41,6 +49,7 @@ struct ChunkedInput {
 
   std::vector<std::string> chunks_;
   std::size_t next_ = 0;
+  std::size_t offset_ = 0;
   int reads = 0;
   StreamInput input;
 };
@@ -63,8 +72,13 @@ TEST(StreamInput, KeysAndLines) {
       {{"1\rB\r"}, "kl", "k1 l[B]"},
       {{"1", "\r", "\n", "B\n"}, "kl", "k1 l[B]"},
       {{"1\n\nB\n"}, "kll", "k1 l[] l[B]"},
-      // Lines: a carriage return only before the line feed or at the end goes; Backspace edits.
-      {{"a\rb\r\n"}, "l", "l[a\rb]"},
+      // Lines end at a line feed, a carriage return or both; Backspace edits; no other control
+      // byte is kept, as no key types one.
+      {{"a\rb\r\nc\n"}, "lll", "l[a] l[b] l[c]"},
+      {{"a\r", "\nb\n"}, "ll", "l[a] l[b]"},
+      {{"1\r2\r3\rB\rC\r"}, "kkkll", "k1 k2 k3 l[B] l[C]"},
+      {{"\r\r"}, "lll", "l[] l[] l[]<end>"},
+      {{std::string("B\tX\0Y\x1b[31mR\x01\x1f\xff", 15) + "\n"}, "l", "l[BXY[31mR\xff]"},
       {{"abc\bd\x7F\n"}, "l", "l[ab]"},
       {{"\b\bx\n"}, "l", "l[x]"},
       {{"B\nC\n2\n"}, "llk", "l[B] l[C] k2"},
@@ -79,6 +93,34 @@ TEST(StreamInput, KeysAndLines) {
     SCOPED_TRACE(::testing::PrintToString(c.chunks));
     ChunkedInput in(c.chunks);
     EXPECT_EQ(in.run(c.operations), c.log);
+  }
+}
+
+TEST(StreamInput, AnEndlessLineKeepsOnlyWhatTheAnswerCanUse) {
+  const std::size_t kept = kMaxTextAnswer + 1;
+  struct Case {
+    std::string name;
+    std::string line;
+    std::string answer;  ///< what the whole line, kept in full, gives as a text answer
+  } const cases[] = {
+      {"long", std::string(1'000'000, 'A'), std::string(kMaxTextAnswer, 'A')},
+      {"long, then erased back", std::string(1'000'000, 'A') + std::string(999'000, '\b'),
+       std::string(1000, 'A')},
+      {"erased into the kept part", std::string(5000, 'A') + std::string(4990, '\x7f'),
+       std::string(10, 'A')},
+      {"blanks first", std::string(100'000, ' ') + "B,C", "B"},
+      {"blanks, erased", std::string(100'000, ' ') + "BC" + std::string(99'999, '\b'), ""},
+      {"quoted", "  \"" + std::string(200'000, 'q'), std::string(kMaxTextAnswer, 'q')},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    ChunkedInput in({c.line + "\nnext\n"});
+    std::string line;
+    ASSERT_TRUE(in.input.readLine(line));
+    EXPECT_LE(line.size(), 2 * kept);
+    EXPECT_TRUE(textAnswer(line) == c.answer) << textAnswer(line).size();
+    ASSERT_TRUE(in.input.readLine(line));
+    EXPECT_EQ(line, "next");
   }
 }
 

@@ -4,13 +4,16 @@
 // keys typed ahead are queued and never echoed; ISIG stays on, so Ctrl+C, Ctrl+\ and Ctrl+Z
 // still raise their signals. The mode is given back on destruction, by an atexit backstop and on
 // every signal that ends or stops the process:
-// - SIGINT, SIGQUIT, and the crashes SIGABRT, SIGSEGV, SIGBUS, SIGFPE: restore, then the
-//   signal's default action ends the program.
-// - SIGTSTP: restore, stop; once continued, set the mode again.
-// - SIGTERM, SIGHUP: blocked except while the program waits for input (inside ppoll), so they
-//   are answered where the dialogue can close its files: the wait reports them and the console
-//   ends the program with status 128 + the signal number; the destructor restores the mode.
-// - SIGPIPE is ignored: output that nobody reads is dropped, and the run still closes its files.
+// - Every signal whose default action ends the process (INT, QUIT, ILL, ABRT, FPE, SEGV, BUS,
+//   SYS, TRAP, USR1, USR2, ALRM, VTALRM, PROF, XCPU): restore, then the signal's default action.
+// - SIGTSTP, SIGTTIN, SIGTTOU: restore, stop; once continued, set the mode again.
+// - SIGTERM, SIGHUP: the run ends where it is, cooperatively: the handler notes the request and
+//   wakes every wait through a pipe of its own, and the dialogue, the waits and the interpreter's
+//   loops look at the note and end the run through the usual way out (files closed, status 128 +
+//   the signal number). Should the program not get there within a moment, because it is stuck in
+//   something that does not look, a timer ends it from the signal handler instead.
+// - SIGPIPE and SIGXFSZ are ignored: a write that cannot be done fails and is handled as such.
+// Waits use poll on the input and that pipe: only calls that every POSIX system has.
 // Standard input that is not a terminal is read by the rules of StreamInput.
 // Output is written as raw bytes. The one escape sequence, for the line editing of a typed answer
 // that wraps, moves the cursor to another row:
@@ -22,13 +25,13 @@
 #include <poll.h>
 #include <signal.h>
 #include <sys/ioctl.h>
+#include <sys/time.h>
 #include <termios.h>
 #include <unistd.h>
 
 #include <array>
 #include <cerrno>
 #include <cstdlib>
-#include <ctime>
 #include <string>
 
 #include "console/key_decoder.h"
@@ -43,7 +46,9 @@ constexpr int kInput = STDIN_FILENO;
 constexpr int kOutput = STDOUT_FILENO;
 // An Esc with nothing behind it for this long is the Esc key, not the start of a sequence. Every
 // terminal sends a whole sequence in one write, so the gap only ever comes from a person.
-constexpr long kLoneEscapeNanoseconds = 50'000'000;
+constexpr int kLoneEscapeMilliseconds = 50;
+// How long an end request may take through the usual way out before the handler ends the run.
+constexpr suseconds_t kEndRequestGraceMicroseconds = 700'000;
 
 // Process-wide, because signal handlers and the atexit hook reach them; only async-signal-safe
 // calls touch them there.
@@ -51,6 +56,9 @@ termios gOriginalMode;
 termios gRawMode;
 volatile sig_atomic_t gModeSet = 0;
 volatile sig_atomic_t gEndingSignal = 0;
+// The pipe that wakes a wait when a signal has something to say; -1 while there is none.
+volatile sig_atomic_t gWakeRead = -1;
+volatile sig_atomic_t gWakeWrite = -1;
 
 void restoreMode() {
   if (gModeSet == 0) return;
@@ -63,18 +71,51 @@ void setMode() {
   if (tcsetattr(kInput, TCSANOW, &gRawMode) == 0) gModeSet = 1;
 }
 
-void onInterrupt(int signal) {
+void wake() {
+  const int savedErrno = errno;
+  if (gWakeWrite >= 0) {
+    const char byte = 0;
+    // A full pipe already wakes the wait; the byte may be dropped.
+    if (::write(gWakeWrite, &byte, 1) < 0) {
+    }
+  }
+  errno = savedErrno;
+}
+
+void endWithDefaultAction(int signal) {
   restoreMode();
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
   sigaction(signal, &action, nullptr);
-  raise(signal);  // blocked inside this handler; the default action runs as it returns
+  sigset_t only;
+  sigemptyset(&only);
+  sigaddset(&only, signal);
+  sigprocmask(SIG_UNBLOCK, &only, nullptr);
+  raise(signal);
 }
 
-void onEndRequest(int signal) { gEndingSignal = signal; }
+void onFatal(int signal) { endWithDefaultAction(signal); }
 
-void onStop(int) {
+void onEndRequest(int signal) {
+  if (gEndingSignal == 0) {
+    gEndingSignal = signal;
+    itimerval grace = {};
+    grace.it_value.tv_usec = kEndRequestGraceMicroseconds;
+    setitimer(ITIMER_REAL, &grace, nullptr);
+  }
+  wake();
+}
+
+// The timer of an end request that the usual way out did not reach in time; any other SIGALRM is
+// one more signal whose default action ends the process.
+void onAlarm(int signal) {
+  if (gEndingSignal == 0) endWithDefaultAction(signal);
+  restoreMode();
+  _exit(128 + gEndingSignal);
+}
+
+void onStop(int signal) {
   const int savedErrno = errno;
   const bool wasSet = gModeSet != 0;
   restoreMode();
@@ -82,31 +123,92 @@ void onStop(int) {
   sigemptyset(&action.sa_mask);
   action.sa_handler = SIG_DFL;
   struct sigaction ours = {};
-  sigaction(SIGTSTP, &action, &ours);
+  sigaction(signal, &action, &ours);
   sigset_t stop;
   sigemptyset(&stop);
-  sigaddset(&stop, SIGTSTP);
-  raise(SIGTSTP);
+  sigaddset(&stop, signal);
+  raise(signal);
   sigprocmask(SIG_UNBLOCK, &stop, nullptr);  // the process stops here until SIGCONT
   sigprocmask(SIG_BLOCK, &stop, nullptr);
-  sigaction(SIGTSTP, &ours, nullptr);
+  sigaction(signal, &ours, nullptr);
   if (wasSet) setMode();
+  wake();
   errno = savedErrno;
 }
 
 void restoreAtExit() { restoreMode(); }
 
-/// The signals that end the program at its next wait for input.
-sigset_t endRequests() {
-  sigset_t set;
-  sigemptyset(&set);
-  sigaddset(&set, SIGTERM);
-  sigaddset(&set, SIGHUP);
-  return set;
+struct HandledSignal {
+  int number;
+  void (*handler)(int);
+};
+
+const std::array kHandledSignals{
+    HandledSignal{SIGTERM, onEndRequest}, HandledSignal{SIGHUP, onEndRequest},
+    HandledSignal{SIGALRM, onAlarm},      HandledSignal{SIGINT, onFatal},
+    HandledSignal{SIGQUIT, onFatal},      HandledSignal{SIGILL, onFatal},
+    HandledSignal{SIGABRT, onFatal},      HandledSignal{SIGFPE, onFatal},
+    HandledSignal{SIGSEGV, onFatal},      HandledSignal{SIGBUS, onFatal},
+    HandledSignal{SIGSYS, onFatal},       HandledSignal{SIGTRAP, onFatal},
+    HandledSignal{SIGUSR1, onFatal},      HandledSignal{SIGUSR2, onFatal},
+    HandledSignal{SIGVTALRM, onFatal},    HandledSignal{SIGPROF, onFatal},
+    HandledSignal{SIGXCPU, onFatal},      HandledSignal{SIGTSTP, onStop},
+    HandledSignal{SIGTTIN, onStop},       HandledSignal{SIGTTOU, onStop},
+    HandledSignal{SIGPIPE, SIG_IGN},      HandledSignal{SIGXFSZ, SIG_IGN},
+};
+
+/// A standard stream that the program was started without would be the number of the next file
+/// opened: console output would land in a report, or a scratch file would be read as typed
+/// input. /dev/null takes each such place first, or, where there is none, the end of a pipe:
+/// its reader reads the end of the input, its writer fails, as a closed stream would.
+void occupyClosedStandardStreams() {
+  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
+    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
+    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
+    if (opened >= 0) {
+      if (opened != fd) {
+        dup2(opened, fd);
+        ::close(opened);
+      }
+      continue;
+    }
+    int ends[2];
+    if (::pipe(ends) != 0) continue;
+    const int wanted = fd == STDIN_FILENO ? ends[0] : ends[1];
+    const int other = fd == STDIN_FILENO ? ends[1] : ends[0];
+    if (wanted != fd) {
+      dup2(wanted, fd);  // also closes the other end where the pipe had put it at `fd`
+      ::close(wanted);
+    }
+    if (other != fd) ::close(other);
+  }
 }
 
-constexpr std::array kHandledSignals{SIGINT,  SIGQUIT, SIGTSTP, SIGTERM, SIGHUP,
-                                     SIGPIPE, SIGABRT, SIGSEGV, SIGBUS,  SIGFPE};
+/// A non-blocking pipe that stays clear of the standard streams, or -1s.
+void openWakePipe() {
+  int ends[2];
+  if (::pipe(ends) != 0) return;
+  for (int& end : ends) {
+    if (end <= STDERR_FILENO) {
+      const int moved = fcntl(end, F_DUPFD, STDERR_FILENO + 1);
+      ::close(end);
+      end = moved;
+    }
+    if (end >= 0) {
+      fcntl(end, F_SETFD, FD_CLOEXEC);
+      fcntl(end, F_SETFL, fcntl(end, F_GETFL) | O_NONBLOCK);
+    }
+  }
+  if (ends[0] < 0 || ends[1] < 0) return;
+  gWakeRead = ends[0];
+  gWakeWrite = ends[1];
+}
+
+void drainWakePipe() {
+  char bytes[64];
+  while (gWakeRead >= 0 && ::read(gWakeRead, bytes, sizeof bytes) > 0) {
+  }
+}
 
 class PosixTerminal : public Terminal {
  public:
@@ -129,13 +231,14 @@ class PosixTerminal : public Terminal {
   int endingSignal() const override { return gEndingSignal; }
 
  private:
+  /// What a wait on the input saw.
+  enum class Polled { input, closed, woken, timeout };
+
   static void writeAll(int fd, std::string_view bytes);
   void installHandlers();
-  /// Waits in ppoll, the only place where an end request can arrive. The poll's result, with
-  /// -1 for an interruption; `revents` gets what happened on the input.
-  int waitOnInput(const timespec* timeout, short& revents);
-  /// Takes an end request that is pending, when the input is found ended at the same time.
-  InputWait endedOrSignalled();
+  /// Waits until the input has something, a signal wakes the wait, or `milliseconds` pass
+  /// (-1: no limit).
+  Polled waitOnInput(int milliseconds);
   /// Reads what the terminal has and decodes it.
   void readConsole();
   std::ptrdiff_t readStream(char* buffer, std::size_t size);
@@ -145,27 +248,12 @@ class PosixTerminal : public Terminal {
   std::vector<std::string> decoded_;
   bool consoleEnded_ = false;
   StreamInput stream_{[this](char* buffer, std::size_t size) { return readStream(buffer, size); }};
-  sigset_t waitMask_;
-  sigset_t originalMask_;
   std::array<struct sigaction, kHandledSignals.size()> previous_ = {};
 };
 
-/// A standard stream that the program was started without would be the number of the next file
-/// opened: console output would land in a report, or a scratch file would be read as typed
-/// input. /dev/null takes each such place first.
-void occupyClosedStandardStreams() {
-  for (int fd = STDIN_FILENO; fd <= STDERR_FILENO; ++fd) {
-    if (fcntl(fd, F_GETFD) != -1 || errno != EBADF) continue;
-    const int opened = ::open("/dev/null", fd == STDIN_FILENO ? O_RDONLY : O_WRONLY);
-    if (opened >= 0 && opened != fd) {
-      dup2(opened, fd);
-      ::close(opened);
-    }
-  }
-}
-
 PosixTerminal::PosixTerminal() {
   occupyClosedStandardStreams();
+  openWakePipe();
   if (isatty(kInput) && tcgetattr(kInput, &gOriginalMode) == 0) {
     console_ = true;
     gRawMode = gOriginalMode;
@@ -185,47 +273,57 @@ PosixTerminal::PosixTerminal() {
 
 PosixTerminal::~PosixTerminal() {
   restoreMode();
+  // The run is over: the grace timer of an end request has nothing left to end.
+  const itimerval off = {};
+  setitimer(ITIMER_REAL, &off, nullptr);
   for (std::size_t i = 0; i < kHandledSignals.size(); ++i) {
-    sigaction(kHandledSignals[i], &previous_[i], nullptr);
+    sigaction(kHandledSignals[i].number, &previous_[i], nullptr);
   }
-  // An end request that came while no wait was running now takes its default course.
-  sigprocmask(SIG_SETMASK, &originalMask_, nullptr);
+  for (volatile sig_atomic_t* end : {&gWakeRead, &gWakeWrite}) {
+    if (*end >= 0) ::close(*end);
+    *end = -1;
+  }
 }
 
 void PosixTerminal::installHandlers() {
-  const sigset_t requests = endRequests();
-  sigprocmask(SIG_BLOCK, &requests, &originalMask_);
-  waitMask_ = originalMask_;
-  sigdelset(&waitMask_, SIGTERM);
-  sigdelset(&waitMask_, SIGHUP);
   for (std::size_t i = 0; i < kHandledSignals.size(); ++i) {
-    const int signal = kHandledSignals[i];
+    const auto [signal, handler] = kHandledSignals[i];
+    sigaction(signal, nullptr, &previous_[i]);
     // A signal ignored by whoever started the program (nohup, a shell without job control)
     // stays ignored.
-    sigaction(signal, nullptr, &previous_[i]);
     if (previous_[i].sa_handler == SIG_IGN) continue;
     struct sigaction action = {};
     sigemptyset(&action.sa_mask);
-    action.sa_flags = SA_RESTART;
-    if (signal == SIGTERM || signal == SIGHUP) {
-      action.sa_handler = onEndRequest;
-    } else if (signal == SIGTSTP) {
-      action.sa_handler = onStop;
-    } else if (signal == SIGPIPE) {
-      action.sa_handler = SIG_IGN;
-    } else {
-      action.sa_handler = onInterrupt;
-    }
+    action.sa_handler = handler;
+    // An end request must interrupt a write that waits on a stalled terminal, so its handler
+    // restarts nothing; the others leave the program where it was.
+    action.sa_flags = handler == onEndRequest ? 0 : SA_RESTART;
     sigaction(signal, &action, nullptr);
   }
+  // A signal that arrived while it was still blocked by whoever started the program, or that is
+  // blocked for good, would never be answered: the ones handled here are let through.
+  sigset_t handled;
+  sigemptyset(&handled);
+  for (const auto& entry : kHandledSignals) sigaddset(&handled, entry.number);
+  sigprocmask(SIG_UNBLOCK, &handled, nullptr);
 }
 
 void PosixTerminal::writeAll(int fd, std::string_view bytes) {
   while (!bytes.empty()) {
     const ssize_t written = ::write(fd, bytes.data(), bytes.size());
-    if (written < 0 && errno == EINTR) continue;
-    if (written <= 0) return;  // a closed or hung-up output: the rest is dropped
-    bytes.remove_prefix(static_cast<std::size_t>(written));
+    if (written > 0) {
+      bytes.remove_prefix(static_cast<std::size_t>(written));
+    } else if (written < 0 && errno == EINTR) {
+      if (gEndingSignal != 0) return;
+    } else if (written < 0 && (errno == EAGAIN || errno == EWOULDBLOCK)) {
+      // An output left non-blocking by whoever shares it: wait until it takes more.
+      std::array<pollfd, 2> waits{{{fd, POLLOUT, 0}, {gWakeRead, POLLIN, 0}}};
+      if (::poll(waits.data(), gWakeRead >= 0 ? 2 : 1, -1) < 0 && errno != EINTR) return;
+      drainWakePipe();
+      if (gEndingSignal != 0) return;
+    } else {
+      return;  // a closed or hung-up output: the rest is dropped
+    }
   }
 }
 
@@ -253,21 +351,16 @@ void PosixTerminal::moveCursor(int rowsUp, int column) {
   writeAll(kOutput, motion);
 }
 
-int PosixTerminal::waitOnInput(const timespec* timeout, short& revents) {
-  pollfd input = {kInput, POLLIN, 0};
-  const int result = ppoll(&input, 1, timeout, &waitMask_);
-  revents = input.revents;
-  return result;
-}
-
-InputWait PosixTerminal::endedOrSignalled() {
-  if (gEndingSignal == 0) {
-    const sigset_t requests = endRequests();
-    const timespec now = {0, 0};
-    const int pending = sigtimedwait(&requests, nullptr, &now);
-    if (pending > 0) gEndingSignal = pending;
-  }
-  return gEndingSignal != 0 ? InputWait::signalled : InputWait::ended;
+PosixTerminal::Polled PosixTerminal::waitOnInput(int milliseconds) {
+  std::array<pollfd, 2> waits{{{kInput, POLLIN, 0}, {gWakeRead, POLLIN, 0}}};
+  const int result = ::poll(waits.data(), gWakeRead >= 0 ? 2 : 1, milliseconds);
+  if (result < 0) return errno == EINTR ? Polled::woken : Polled::closed;
+  if (waits[1].revents != 0) drainWakePipe();
+  if (result == 0) return Polled::timeout;
+  if ((waits[0].revents & POLLIN) != 0) return Polled::input;
+  // POLLHUP, POLLERR, POLLNVAL with nothing left to read: the input is gone.
+  if (waits[0].revents != 0) return Polled::closed;
+  return Polled::woken;
 }
 
 void PosixTerminal::readConsole() {
@@ -283,20 +376,19 @@ void PosixTerminal::readConsole() {
 }
 
 void PosixTerminal::takeKeys(std::vector<std::string>& keys) {
-  short revents = 0;
-  const timespec now = {0, 0};
   if (console_) {
     // One read's worth at a time: keys already decoded by a wait go first, and the rest stays
     // in the terminal until the console asks again.
-    if (decoded_.empty() && !consoleEnded_ && waitOnInput(&now, revents) > 0 &&
-        (revents & POLLIN) != 0) {
-      readConsole();
+    if (decoded_.empty() && !consoleEnded_) {
+      const Polled polled = waitOnInput(0);
+      if (polled == Polled::input) readConsole();
+      if (polled == Polled::closed) consoleEnded_ = true;
     }
     for (auto& key : decoded_) keys.push_back(std::move(key));
     decoded_.clear();
     return;
   }
-  if (!stream_.hasKey() && !stream_.ended() && waitOnInput(&now, revents) > 0) stream_.fill();
+  if (!stream_.hasKey() && !stream_.ended() && waitOnInput(0) != Polled::timeout) stream_.fill();
   if (stream_.hasKey()) keys.push_back(stream_.takeKey());
 }
 
@@ -304,39 +396,37 @@ InputWait PosixTerminal::waitForInput() {
   if (gEndingSignal != 0) return InputWait::signalled;
   if (!console_) {
     if (stream_.hasKey()) return InputWait::ready;
-    if (stream_.ended() || !stream_.fill()) return endedOrSignalled();
+    if (stream_.ended() || !stream_.fill()) {
+      return gEndingSignal != 0 ? InputWait::signalled : InputWait::ended;
+    }
     return InputWait::ready;
   }
   if (!decoded_.empty()) return InputWait::ready;
-  if (consoleEnded_) return endedOrSignalled();
-  const timespec escapeWait = {0, kLoneEscapeNanoseconds};
-  short revents = 0;
-  const int result = waitOnInput(decoder_.pending() ? &escapeWait : nullptr, revents);
-  if (gEndingSignal != 0) return InputWait::signalled;
-  if (result < 0) {
-    // Another signal (a resize, a continue) woke the wait; the caller simply waits again.
-    if (errno == EINTR) return InputWait::ready;
-    consoleEnded_ = true;
-  } else if (result == 0) {
-    decoder_.flush(decoded_);
-  } else if ((revents & POLLIN) != 0) {
-    readConsole();
-  } else {
-    consoleEnded_ = true;  // POLLHUP, POLLERR, POLLNVAL with nothing left to read
+  if (!consoleEnded_) {
+    switch (waitOnInput(decoder_.pending() ? kLoneEscapeMilliseconds : -1)) {
+      case Polled::input:
+        readConsole();
+        break;
+      case Polled::timeout:
+        decoder_.flush(decoded_);
+        break;
+      case Polled::closed:
+        consoleEnded_ = true;
+        break;
+      case Polled::woken:
+        break;  // a resize or a continue: the caller simply waits again
+    }
   }
-  if (consoleEnded_ && decoded_.empty()) return endedOrSignalled();
+  if (gEndingSignal != 0) return InputWait::signalled;
+  if (consoleEnded_ && decoded_.empty()) return InputWait::ended;
   return InputWait::ready;
 }
 
 std::ptrdiff_t PosixTerminal::readStream(char* buffer, std::size_t size) {
   for (;;) {
-    short revents = 0;
-    const int result = waitOnInput(nullptr, revents);
+    const Polled polled = waitOnInput(-1);
     if (gEndingSignal != 0) return -1;
-    if (result < 0) {
-      if (errno == EINTR) continue;
-      return -1;
-    }
+    if (polled == Polled::woken || polled == Polled::timeout) continue;
     const ssize_t count = ::read(kInput, buffer, size);
     if (count < 0 && (errno == EINTR || errno == EAGAIN)) continue;
     return count;
