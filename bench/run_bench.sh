@@ -3,7 +3,8 @@
 #   (a) a whole piped run of the typical dialogue in a fresh folder, against starting /bin/true;
 #   (b) processor time used while a menu waits 2 s at a terminal (pseudo-terminal);
 #   (c) peak resident memory of a whole run;
-#   (d) a line of 100,000 characters pasted into a prompt.
+#   (d) a line of 100,000 characters pasted into a prompt;
+#   (e) a whole run in a folder of 10,000 check_*.txt files, which it deletes.
 # A benchmark, not a test: nothing here passes or fails on a figure.
 # Usage: bench/run_bench.sh [runs]     (default 200 runs for (a) and (c))
 set -euo pipefail

@@ -2,6 +2,10 @@
 // scratch folder. Whatever they say, nothing outside the folder is changed (the path guard stops
 // the run at the first call that would), no other program is started, and the folder stays
 // within reason.
+//
+// An input that starts with "N" is a folder instead: its lines are file names (a name starting
+// with "D" becomes a folder, one starting with "L" a link to a sentinel outside), and the tool
+// checks' deletion must remove exactly the files whose names match check_*.txt.
 #include <stdlib.h>
 #include <unistd.h>
 
@@ -9,11 +13,13 @@
 #include <filesystem>
 #include <fstream>
 #include <iterator>
+#include <map>
 #include <string>
 #include <string_view>
 #include <vector>
 
 #include "check.h"
+#include "console/ascii.h"
 #include "files/interpreter/command_interpreter.h"
 #include "path_guard.h"
 
@@ -75,14 +81,68 @@ struct Scratch {
   }
 };
 
+bool isCheckFileName(std::string_view name) {
+  const auto lower = sumquill::lowerAscii(name);
+  return lower.size() >= 10 && lower.starts_with("check_") && lower.ends_with(".txt");
+}
+
+/// The names of a folder, with whether each is a folder (not following links).
+std::map<std::string, bool> folderContent(const fs::path& folder) {
+  std::map<std::string, bool> names;
+  for (const auto& entry : fs::directory_iterator(folder)) {
+    names[entry.path().filename().string()] =
+        entry.symlink_status().type() == fs::file_type::directory;
+  }
+  return names;
+}
+
+void checkDeletion(const Scratch& scratch, std::string_view input) {
+  for (const auto& entry : fs::directory_iterator(scratch.work)) fs::remove_all(entry.path());
+  std::map<std::string, bool> expected;
+  while (!input.empty()) {
+    const auto end = input.find('\n');
+    std::string name(input.substr(0, end));
+    input.remove_prefix(end == std::string_view::npos ? input.size() : end + 1);
+    std::erase_if(name, [](char c) { return c == '/' || c == '\0'; });
+    if (name.empty() || name == "." || name == ".." || name.size() > 255 || expected.count(name)) {
+      continue;
+    }
+    const fs::path path = scratch.work / name;
+    if (name[0] == 'D') {
+      fs::create_directory(path);
+    } else if (name[0] == 'L') {
+      fs::create_symlink(scratch.root / "check_01.txt", path);
+    } else {
+      Scratch::write(path, name);
+    }
+    const bool folder = name[0] == 'D';
+    if (folder || !isCheckFileName(name)) expected[name] = folder;
+  }
+  // The loop's own output file, and a name of the input that is the same, stays either way.
+  expected.erase("out_null.txt");
+  fs::current_path(scratch.work);
+  sumquill::CommandInterpreter interpreter([](std::string_view) {});
+  sumquill::fuzzing::armPathGuard(scratch.work.string());
+  interpreter.run("cmd /c for %i in (check_*.txt) do del /q \"%i\" > out_null.txt");
+  sumquill::fuzzing::disarmPathGuard();
+  auto left = folderContent(scratch.work);
+  left.erase("out_null.txt");
+  CHECK(left == expected);
+  scratch.checkSentinels();
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
   static const Scratch scratch;
+  std::string_view input(reinterpret_cast<const char*>(data), size);
+  if (!input.empty() && input.front() == 'N') {
+    checkDeletion(scratch, input.substr(1));
+    return 0;
+  }
   scratch.reset();
   fs::current_path(scratch.work);
 
-  std::string_view input(reinterpret_cast<const char*>(data), size);
   // A command line is a C string: it ends at the first zero byte.
   input = input.substr(0, input.find('\0'));
   std::vector<std::string> commands;

@@ -2,7 +2,7 @@
 """Drives the Windows build in a real Wine console inside tmux: keys go in with send-keys, the
 console output is read from a file or from the pane.
 
-Five runs, each in a fresh folder under drive_c of one fresh Wine prefix:
+Six runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   failure  Wine's own tools (there is no sort.exe): the sort check fails, "8" is swallowed at the
            failure screen and "9" ends the run with status 0.
   typical  the typical run, with stand-ins for sort.exe and find.exe in system32: both reports
@@ -14,6 +14,9 @@ Five runs, each in a fresh folder under drive_c of one fresh Wine prefix:
            left over on the rows below, the same reports.
   piped    the typical answers from a pipe instead of a console: the same reports and, but for
            what the commands print, the same console output as the Linux build.
+  names    the typical answers from a pipe in a folder of legal Windows names that cmd.exe reads
+           as syntax unless they are quoted (blanks, "&", parentheses): the check file loop
+           deletes exactly the check files among them.
 
 Usage: wine_runs.py --exe sumquill.exe --linux sumquill --sort sort.exe --find find.exe
 """
@@ -366,11 +369,34 @@ def piped_run(wine, exe, expected):
            + console.decode("latin-1")[-2000:])
 
 
+def names_run(wine, exe, expected):
+    run_folder = wine.folder("names")
+    deleted = ("check_2024 report.txt", "check_a&b.txt", "check_(1).txt")
+    kept = ("report.txt", "b.txt", "a", "1).txt")
+    for name in deleted + kept:
+        with open(os.path.join(run_folder, name), "wb") as f:
+            f.write(name.encode())
+    completed = subprocess.run(["wine", exe], input=TYPICAL_INPUT, cwd=run_folder, env=wine.env,
+                               stdout=subprocess.PIPE, stderr=subprocess.STDOUT,
+                               timeout=WAIT_SECONDS)
+    expect(completed.returncode == 0, f"names: exit status {completed.returncode}")
+    present = set(os.listdir(run_folder))
+    left = sorted(present & set(deleted))
+    expect(not left, f"names: check files left: {left}")
+    for name in kept:
+        expect(name in present, f"names: {name} was deleted")
+        with open(os.path.join(run_folder, name), "rb") as f:
+            expect(f.read() == name.encode(), f"names: {name} was changed")
+    for name in REPORTS:
+        with open(os.path.join(run_folder, name), "rb") as f:
+            expect(f.read() == expected[name], f"names: {name} differs from the Linux build's")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
-    parser.add_argument("--runs", default="failure,typical,editing,wrapped,piped",
+    parser.add_argument("--runs", default="failure,typical,editing,wrapped,piped,names",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
@@ -395,7 +421,8 @@ def main():
                            ("typical", lambda: typical_run(wine, windows_exe, expected)),
                            ("editing", lambda: editing_run(wine, windows_exe, expected)),
                            ("wrapped", lambda: wrapped_run(wine, windows_exe, expected)),
-                           ("piped", lambda: piped_run(wine, windows_exe, expected))):
+                           ("piped", lambda: piped_run(wine, windows_exe, expected)),
+                           ("names", lambda: names_run(wine, windows_exe, expected))):
             if name != "stand-ins" and name not in args.runs.split(","):
                 continue
             began = time.monotonic()
