@@ -228,3 +228,64 @@ def random_rows(seed, count, groups, values=lambda rng: rng.randint(1, 999)):
 
 WORKED_EXAMPLE_ROWS = random_rows(7, 19, 5)  # rows 2 to 20, as in the typical run
 TITLES = {"B1": "Sales by region", "B3": "Region", "C3": "Amount"}
+
+
+# --- the limits README.md lists, as every engine checked so far shows them ------------------
+# Each engine's test asserts these same values, so an engine that reads a limit otherwise fails
+# here, and README.md's "Limits of the formulas" must say so for its users.
+
+# Three data rows from row 3, with a matching name above and below them: the MS Excel form's
+# whole-column SUMIF adds those cells, the LibreOffice form's rows from start to end do not.
+STRAY_ROWS = [("North", 1), ("South", 2), ("North", 4)]
+STRAY_CELLS = {"B1": "North", "C1": 100, "B12": "South", "C12": 1000}
+STRAY_ADDED = {"ms excel": {"North": 100, "South": 1000}, "libreoffice": {}}
+
+# Steps 7 to 9 count and search the step 4 column (H) whole, in both forms: a number above the
+# table makes the first summary line 0, an error, where users stop copying.
+STEP_4_STRAY = {"H1": 5}
+
+
+def step_4_stray_summary(table):
+    """The summary of STRAY_ROWS under a number in H1."""
+    return [(0, ERROR, ERROR), (1, table.caption("North"), 5), (2, table.caption("South"), 2),
+            (3, ERROR, ERROR), (4, ERROR, ERROR)]
+
+
+# "north" and "NORTH" join "North": one summary line under the first spelling.
+CASE_ROWS = [("North", 1), ("South", 2), ("north", 4), ("NORTH", 8), ("South", 16)]
+
+CRITERIA_ROWS = [("North", 1), ("N*", 2), ("Nest", 4), ("?", 8), ("x", 16), ("=x", 32),
+                 ("<m", 64), ("x~?", 128), ("x?", 256), (">y", 512)]
+# Per row: step 1's total and step 2's count. A name counts as its group's first row only where
+# step 2 gives 1; other names get no summary line at all.
+CRITERIA_STEPS_1_AND_2 = [
+    (1, 1),      # North
+    (7, 2),      # N*: North, N* and Nest; counted twice by row 3, so no line
+    (4, 1),      # Nest
+    (24, 1),     # ?: every one-letter name, "?" and "x"
+    (16, 1),     # x
+    (16, 1),     # =x: means "equal to x", so it gets x's total and not its own
+    (616, 3),    # <m: every name sorting before "m"; signs sort before letters,
+                 # so "?", "=x", "<m" and ">y"
+    (256, 0),    # x~?: "~" escapes "?", so it means the name "x?"
+    (256, 1),    # x?
+    (0, 0),      # >y: no name sorts after "y", not even ">y" itself
+]
+CRITERIA_LINES = [("North", 1), ("Nest", 4), ("?", 24), ("x", 16), ("=x", 16), ("x?", 256)]
+
+BLANK_ROWS = [("North", 1), (None, 2), ("South", 4), (None, 8), ("North", 16)]
+# A blank row reads as 0 in steps 1, 2 and 5 and never counts as a group's first row; its value
+# is in no total.
+BLANK_HELPERS = [
+    (17, 1, 17, 1, "North", 17),
+    (0, 0, "", 1, 0, ""),
+    (4, 1, 4, 2, "South", 4),
+    (0, 0, "", 2, 0, ""),
+    (17, 2, "", 2, "North", ""),
+]
+
+
+def blank_summary(table):
+    """The summary of BLANK_ROWS."""
+    return [(1, table.caption("North"), 17), (2, table.caption("South"), 4),
+            (3, ERROR, ERROR), (4, ERROR, ERROR), (5, ERROR, ERROR)]

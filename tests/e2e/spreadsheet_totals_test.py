@@ -11,9 +11,12 @@ import unittest
 
 import harness  # first: it takes the binary's path off the command line
 import calc_session
-from sheet_tables import (ERROR, TITLES, WORKED_EXAMPLE_ROWS, Table, check_totals, differences,
-                          expected, filled_workbook, paste_plan, random_rows, read_outcome,
-                          run_program, table_blocks)
+from sheet_tables import (BLANK_HELPERS, BLANK_ROWS, CASE_ROWS, CRITERIA_LINES, CRITERIA_ROWS,
+                          CRITERIA_STEPS_1_AND_2, ERROR, STEP_4_STRAY, STRAY_ADDED, STRAY_CELLS,
+                          STRAY_ROWS, TITLES, WORKED_EXAMPLE_ROWS, Table, blank_summary,
+                          check_totals, differences, expected, filled_workbook, paste_plan,
+                          random_rows, read_outcome, run_program, step_4_stray_summary,
+                          table_blocks)
 
 
 # --- pasting and copying in the spreadsheet ------------------------------------------------
@@ -104,88 +107,52 @@ class FormulasInASpreadsheet(unittest.TestCase):
 
 
 class LimitsOfTheFormulas(unittest.TestCase):
-    """What no formula text can fix; README.md tells users how to lay out their table."""
+    """What no formula text can fix; README.md tells users how to lay out their table. The
+    values wanted are sheet_tables.py's, which gnumeric_totals_test.py asserts too."""
 
     def outcome(self, table, groups):
         return fill_and_recalculate(office, table, run_program(table), groups)
 
     def test_ms_excel_form_adds_matching_cells_above_and_below_the_data_rows(self):
-        rows = [("North", 1), ("South", 2), ("North", 4)]
-        stray = {"B1": "North", "C1": 100, "B12": "South", "C12": 1000}
-        for table_type, added in (("ms excel", {"North": 100, "South": 1000}),
-                                  ("libreoffice", {})):
+        for table_type, added in STRAY_ADDED.items():
             for separator in (",", ";"):
                 with self.subTest(table_type=table_type, separator=separator):
-                    table = Table(rows, separator, table_type, start_row=3, others=stray)
+                    table = Table(STRAY_ROWS, separator, table_type, start_row=3,
+                                  others=STRAY_CELLS)
                     helpers, summary = expected(table, stray=added)
                     found = differences(self.outcome(table, 2), helpers, summary, table)
                     self.assertEqual(found, [])
 
     def test_a_number_above_the_table_in_the_step_4_column_shifts_the_summary(self):
-        # Steps 7 to 9 count and search the step 4 column (H) whole, in both forms: the stray
-        # number makes the first summary line 0, an error, where users stop copying.
-        rows = [("North", 1), ("South", 2), ("North", 4)]
         for table_type in ("ms excel", "libreoffice"):
             with self.subTest(table_type=table_type):
-                table = Table(rows, ";", table_type, others={"H1": 5})
+                table = Table(STRAY_ROWS, ";", table_type, others=STEP_4_STRAY)
                 outcome = self.outcome(table, 2)
-                self.assertEqual(outcome.summary, [
-                    (0, ERROR, ERROR), (1, "SUMIF(B=North;C)=", 5), (2, "SUMIF(B=South;C)=", 2),
-                    (3, ERROR, ERROR), (4, ERROR, ERROR)])
+                self.assertEqual(outcome.summary, step_4_stray_summary(table))
 
     def test_group_names_match_without_regard_to_case(self):
-        # "north" and "NORTH" join "North": one summary line under the first spelling.
-        table = Table([("North", 1), ("South", 2), ("north", 4), ("NORTH", 8), ("South", 16)],
-                      ";", "libreoffice")
+        table = Table(CASE_ROWS, ";", "libreoffice")
         helpers, summary = expected(table, key=str.casefold)
         self.assertEqual(summary[:2], [(1, "SUMIF(B=North;C)=", 13), (2, "SUMIF(B=South;C)=", 18)])
         found = differences(self.outcome(table, 2), helpers, summary, table)
         self.assertEqual(found, [])
 
     def test_names_with_wildcards_or_a_leading_comparison_are_read_as_patterns(self):
-        rows = [("North", 1), ("N*", 2), ("Nest", 4), ("?", 8), ("x", 16), ("=x", 32),
-                ("<m", 64), ("x~?", 128), ("x?", 256), (">y", 512)]
-        # Per row: step 1's total and step 2's count. A name counts as its group's first row
-        # only where step 2 gives 1; other names get no summary line at all.
-        wanted = [
-            (1, 1),      # North
-            (7, 2),      # N*: North, N* and Nest; counted twice by row 3, so no line
-            (4, 1),      # Nest
-            (24, 1),     # ?: every one-letter name, "?" and "x"
-            (16, 1),     # x
-            (16, 1),     # =x: means "equal to x", so it gets x's total and not its own
-            (616, 3),    # <m: every name sorting before "m"; signs sort before letters,
-                         # so "?", "=x", "<m" and ">y"
-            (256, 0),    # x~?: "~" escapes "?", so it means the name "x?"
-            (256, 1),    # x?
-            (0, 0),      # >y: no name sorts after "y", not even ">y" itself
-        ]
-        lines = [("North", 1), ("Nest", 4), ("?", 24), ("x", 16), ("=x", 16), ("x?", 256)]
+        lines = CRITERIA_LINES
         for separator, table_type in ((";", "libreoffice"), (",", "ms excel")):
             with self.subTest(separator=separator, table_type=table_type):
-                table = Table(rows, separator, table_type)
+                table = Table(CRITERIA_ROWS, separator, table_type)
                 outcome = self.outcome(table, len(lines))
-                self.assertEqual([(h[0], h[1]) for h in outcome.helpers], wanted)
+                self.assertEqual([(h[0], h[1]) for h in outcome.helpers], CRITERIA_STEPS_1_AND_2)
                 self.assertEqual(outcome.summary[:len(lines)],
                                  [(i + 1, table.caption(n), t) for i, (n, t) in enumerate(lines)])
                 self.assertEqual(outcome.summary[len(lines)][1:], (ERROR, ERROR))
 
     def test_a_blank_group_cell_drops_out_of_the_summary(self):
-        table = Table([("North", 1), (None, 2), ("South", 4), (None, 8), ("North", 16)], ";",
-                      "libreoffice")
+        table = Table(BLANK_ROWS, ";", "libreoffice")
         outcome = self.outcome(table, 2)
-        # A blank row reads as 0 in steps 1, 2 and 5 and never counts as a group's first row;
-        # its value is in no total.
-        self.assertEqual(outcome.helpers, [
-            (17, 1, 17, 1, "North", 17),
-            (0, 0, "", 1, 0, ""),
-            (4, 1, 4, 2, "South", 4),
-            (0, 0, "", 2, 0, ""),
-            (17, 2, "", 2, "North", ""),
-        ])
-        self.assertEqual(outcome.summary, [
-            (1, "SUMIF(B=North;C)=", 17), (2, "SUMIF(B=South;C)=", 4),
-            (3, ERROR, ERROR), (4, ERROR, ERROR), (5, ERROR, ERROR)])
+        self.assertEqual(outcome.helpers, BLANK_HELPERS)
+        self.assertEqual(outcome.summary, blank_summary(table))
 
 
 if __name__ == "__main__":
