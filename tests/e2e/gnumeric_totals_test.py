@@ -31,22 +31,28 @@ ORIGIN_MARK = "origin"
 ERRORS = re.compile(r"#N/A|#[A-Z0-9/]+[!?]")  # #N/A, #VALUE!, #REF!, #NAME? and the like
 
 
-def recalculated_grid(book, folder):
-    """The first sheet's shown values after Gnumeric recalculated it, as rows of CSV fields
-    from A1 on."""
-    book.active["A1"] = ORIGIN_MARK
-    source, target = os.path.join(folder, "table.xlsx"), os.path.join(folder, "values.csv")
-    book.save(source)
+def recalculate(source, target, timeout=120):
+    """Has Gnumeric load the .xlsx file source, recalculate it and write its first sheet's
+    shown values to the CSV file target."""
     # Numbers as stored rather than as formatted; a fixed locale keeps "." the decimal point;
     # settings in memory keep Gnumeric out of the user's configuration.
     env = dict(os.environ, LC_ALL="C.UTF-8", GSETTINGS_BACKEND="memory")
     done = subprocess.run(
         [SSCONVERT, "--recalc", "--export-type=Gnumeric_stf:stf_assistant",
          "--export-options=format=raw separator=, quoting-mode=auto", source, target],
-        stdin=subprocess.DEVNULL, capture_output=True, env=env, timeout=120)
+        stdin=subprocess.DEVNULL, capture_output=True, env=env, timeout=timeout)
     if done.returncode != 0 or not os.path.exists(target):
         raise AssertionError("ssconvert ended with %d\n%s" %
                              (done.returncode, done.stderr.decode("utf-8", "replace")))
+
+
+def recalculated_grid(book, folder):
+    """The first sheet's shown values after Gnumeric recalculated it, as rows of CSV fields
+    from A1 on."""
+    book.active["A1"] = ORIGIN_MARK
+    source, target = os.path.join(folder, "table.xlsx"), os.path.join(folder, "values.csv")
+    book.save(source)
+    recalculate(source, target)
     with open(target, newline="", encoding="utf-8") as f:
         grid = list(csv.reader(f))
     if not grid or not grid[0] or grid[0][0] != ORIGIN_MARK:
