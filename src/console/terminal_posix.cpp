@@ -36,6 +36,7 @@
 
 #include "console/key_decoder.h"
 #include "console/stream_input.h"
+#include "console/temporary_files.h"
 #include "console/terminal.h"
 
 namespace sumquill {
@@ -82,8 +83,16 @@ void wake() {
   errno = savedErrno;
 }
 
-void endWithDefaultAction(int signal) {
+void unlinkName(const char* name) { ::unlink(name); }
+
+/// What every way out that runs no destructor must still do.
+void lastWords() {
   restoreMode();
+  TemporaryFiles::removeAll(unlinkName);
+}
+
+void endWithDefaultAction(int signal) {
+  lastWords();
   struct sigaction action = {};
   action.sa_handler = SIG_DFL;
   sigemptyset(&action.sa_mask);
@@ -111,7 +120,7 @@ void onEndRequest(int signal) {
 // one more signal whose default action ends the process.
 void onAlarm(int signal) {
   if (gEndingSignal == 0) endWithDefaultAction(signal);
-  restoreMode();
+  lastWords();
   _exit(128 + gEndingSignal);
 }
 
