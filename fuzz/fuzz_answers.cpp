@@ -1,7 +1,10 @@
 // Typed lines of any bytes through the text and integer answers of a prompt. The text answer is
 // checked against a model of its few rules; the integer answer against plain arithmetic for whole
 // numbers in every base (with the wrap-around chosen for values past 32 bits) and for short
-// fractions, and for stability under what may follow the number.
+// fractions, and for stability under what may follow the number. The same bytes piped in as a
+// script's line give a line without any byte below 32, kept in bounded memory, whose answers are
+// those of the whole line as the keyboard would have typed it.
+#include <algorithm>
 #include <climits>
 #include <cmath>
 #include <cstdint>
@@ -12,6 +15,7 @@
 
 #include "check.h"
 #include "console/answers.h"
+#include "console/stream_input.h"
 
 namespace {
 
@@ -146,6 +150,41 @@ void checkInteger(std::string_view line) {
   if (const auto value = plainValue(text)) CHECK(*value == answer);
 }
 
+/// The line as keys would type it, kept whole: Backspace takes the character before, no other
+/// control byte goes in.
+std::string modelTypedLine(std::string_view bytes) {
+  std::string line;
+  for (const char c : bytes) {
+    if (c == 8 || c == 127) {
+      if (!line.empty()) line.pop_back();
+    } else if (static_cast<unsigned char>(c) >= 32) {
+      line.push_back(c);
+    }
+  }
+  return line;
+}
+
+void checkPipedLine(std::string_view bytes) {
+  std::string input(bytes);
+  input += '\n';
+  std::size_t position = 0;
+  sumquill::StreamInput stream([&](char* buffer, std::size_t size) -> std::ptrdiff_t {
+    // A few bytes a read, so lines that span reads are exercised too.
+    const std::size_t count = std::min<std::size_t>({size, input.size() - position, 7});
+    std::copy_n(input.data() + position, count, buffer);
+    position += count;
+    return static_cast<std::ptrdiff_t>(count);
+  });
+  std::string line;
+  CHECK(stream.readLine(line));
+  CHECK(std::none_of(line.begin(), line.end(),
+                     [](char c) { return static_cast<unsigned char>(c) < 32 || c == 127; }));
+  CHECK(line.size() <= 2 * kMaxTextAnswer + 1);
+  const std::string whole = modelTypedLine(bytes);
+  CHECK(textAnswer(line) == textAnswer(whole));
+  CHECK(integerAnswer(line) == integerAnswer(whole));
+}
+
 }  // namespace
 
 extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size) {
@@ -154,5 +193,6 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   if (line.find_first_of("\r\n") != std::string_view::npos) return 0;
   checkText(line);
   checkInteger(line);
+  checkPipedLine(line);
   return 0;
 }

@@ -2,14 +2,17 @@
 
 #include <gtest/gtest.h>
 
+#include <algorithm>
 #include <cerrno>
 #include <filesystem>
+#include <initializer_list>
 #include <system_error>
 
 #include "test_support.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace sumquill {
@@ -131,7 +134,65 @@ TEST(FileTable, WritesToANumberWithoutAFileGoNowhere) {
   EXPECT_EQ(readWholeFile("later.txt"), "");
 }
 
+/// The names in the working directory that are not the given ones.
+std::vector<std::string> namesBut(std::initializer_list<std::string> known) {
+  std::vector<std::string> others;
+  for (const auto& name : testing::folderNames()) {
+    if (std::find(known.begin(), known.end(), name) == known.end()) others.push_back(name);
+  }
+  return others;
+}
+
+TEST(FileTable, AReplacementTakesThePlaceOfItsFileOnlyWhenClosed) {
+  testing::ScopedTempDir dir;
+  writeWholeFile("report.txt", "earlier run\r\n");
+  FileTable files;
+  ASSERT_TRUE(files.openFile("report.txt", FileMode::replacement, 1));
+  files.printLine(1, "this run");
+  // Written elsewhere until it is closed: a reader sees the earlier run's file whole.
+  EXPECT_EQ(readWholeFile("report.txt"), "earlier run\r\n");
+  EXPECT_EQ(namesBut({"report.txt"}).size(), 1u);
+  EXPECT_EQ(files.closeFile(1), "");
+  EXPECT_EQ(readWholeFile("report.txt"), "this run\r\n");
+  EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"report.txt"});
+
+  // A run that ends before it closes the file leaves the earlier one as it was.
+  ASSERT_TRUE(files.openFile("report.txt", FileMode::replacement, 1));
+  files.printLine(1, "an interrupted run");
+  files.closeAllFiles();
+  EXPECT_EQ(readWholeFile("report.txt"), "this run\r\n");
+  EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"report.txt"});
+}
+
 #ifndef _WIN32
+TEST(FileTable, AReplacementThatFailsLeavesTheEarlierFile) {
+  testing::ScopedTempDir dir;
+  writeWholeFile("report.txt", "earlier run\r\n");
+  FileTable files;
+  {
+    ASSERT_TRUE(files.openFile("report.txt", FileMode::replacement, 1));
+    const testing::ScopedFileSizeLimit limit(1000);
+    files.printLine(1, std::string(5000, 'x'));
+    EXPECT_EQ(files.closeFile(1), std::generic_category().message(EFBIG));
+  }
+  EXPECT_EQ(readWholeFile("report.txt"), "earlier run\r\n");
+  EXPECT_EQ(testing::folderNames(), std::vector<std::string>{"report.txt"});
+
+  // Its temporary file removed meanwhile (or its folder with it): no success either.
+  ASSERT_TRUE(files.openFile("report.txt", FileMode::replacement, 1));
+  for (const auto& name : namesBut({"report.txt"})) std::filesystem::remove(name);
+  EXPECT_EQ(files.closeFile(1), std::generic_category().message(ENOENT));
+  EXPECT_EQ(readWholeFile("report.txt"), "earlier run\r\n");
+
+  // A file the user made read-only is not replaced behind their back.
+  std::filesystem::permissions("report.txt", std::filesystem::perms::owner_read);
+  std::string error;
+  if (::geteuid() != 0) {
+    EXPECT_FALSE(files.openFile("report.txt", FileMode::replacement, 1, &error));
+    EXPECT_EQ(error, std::generic_category().message(EACCES));
+  }
+}
+
 TEST(FileTable, AFailedWriteIsReportedWhenTheFileIsClosed) {
   testing::ScopedTempDir dir;
   FileTable files;
@@ -161,7 +222,7 @@ TEST(FileTable, OpensNothingButARegularFileOfThatName) {
   };
   FileTable files;
   for (const auto& c : cases) {
-    for (const FileMode mode : {FileMode::input, FileMode::output}) {
+    for (const FileMode mode : {FileMode::input, FileMode::output, FileMode::replacement}) {
       SCOPED_TRACE(c.name + (mode == FileMode::input ? " read" : " written"));
       std::string error;
       // A FIFO must be refused at once, not waited on until somebody opens its other end.

@@ -29,4 +29,19 @@ struct OpenedFile {
 /// Opens `name`, a name of the working directory, as a regular file.
 OpenedFile openRegularFile(const std::string& name, OpenPurpose purpose);
 
+/// Creates `name` for writing; fails (with EEXIST) when anything of that name is there. The file
+/// can be removed while it is open, on every system.
+OpenedFile createNewFile(const std::string& name);
+
+/// Why a file of this name may not be replaced: a link, a folder, a FIFO or device, a file the
+/// user may not write. Empty when it may be, or when there is none.
+std::string whyNotReplaceable(const std::string& name);
+
+/// Puts the closed file `from` in place of `to` in one step, so that `to` is never seen half
+/// written. Empty, or why not (the folder is gone, `from` was removed meanwhile).
+std::string replaceFile(const std::string& from, const std::string& to);
+
+/// Removes a file, if it can.
+void removeFile(const std::string& name);
+
 }  // namespace sumquill

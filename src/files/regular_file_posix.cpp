@@ -86,4 +86,37 @@ OpenedFile openRegularFile(const std::string& name, OpenPurpose purpose) {
   return result;
 }
 
+OpenedFile createNewFile(const std::string& name) {
+  int fd = ::open(name.c_str(), O_WRONLY | O_CREAT | O_EXCL | O_NOFOLLOW | O_CLOEXEC, 0666);
+  if (fd < 0) return failed(errno);
+  fd = aboveStandardStreams(fd);
+  if (fd < 0) return failed(errno);
+  OpenedFile result;
+  result.stream = ::fdopen(fd, "wb");
+  if (!result.stream) {
+    const int error = errno;
+    ::close(fd);
+    ::unlink(name.c_str());
+    return failed(error);
+  }
+  return result;
+}
+
+std::string whyNotReplaceable(const std::string& name) {
+  // Opened for writing as it is, without emptying it: the same answer as writing it would get.
+  const int fd = ::open(name.c_str(), O_WRONLY | O_NOFOLLOW | O_NONBLOCK | O_CLOEXEC);
+  if (fd < 0) return errno == ENOENT ? std::string() : failed(errno).reason;
+  struct stat info {};
+  const bool regular = ::fstat(fd, &info) == 0 && S_ISREG(info.st_mode);
+  ::close(fd);
+  return regular ? std::string() : failed(0).reason;
+}
+
+std::string replaceFile(const std::string& from, const std::string& to) {
+  if (::rename(from.c_str(), to.c_str()) == 0) return {};
+  return std::generic_category().message(errno);
+}
+
+void removeFile(const std::string& name) { ::unlink(name.c_str()); }
+
 }  // namespace sumquill

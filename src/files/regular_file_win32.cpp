@@ -81,4 +81,61 @@ OpenedFile openRegularFile(const std::string& name, OpenPurpose purpose) {
   return result;
 }
 
+OpenedFile createNewFile(const std::string& name) {
+  // FILE_SHARE_DELETE: the console's control handler removes a temporary report that is still
+  // open when the window is closed.
+  const HANDLE handle = CreateFileA(name.c_str(), GENERIC_WRITE,
+                                    FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+                                    CREATE_NEW, FILE_ATTRIBUTE_NORMAL, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const bool exists = GetLastError() == ERROR_FILE_EXISTS;
+    OpenedFile failure = failedWithLastError();
+    if (exists) failure.error = EEXIST;
+    return failure;
+  }
+  const int fd = _open_osfhandle(reinterpret_cast<std::intptr_t>(handle), _O_BINARY | _O_WRONLY);
+  if (fd < 0) {
+    CloseHandle(handle);
+    DeleteFileA(name.c_str());
+    return failed(EIO, "could not be opened");
+  }
+  OpenedFile result;
+  result.stream = _fdopen(fd, "wb");
+  if (!result.stream) {
+    _close(fd);
+    DeleteFileA(name.c_str());
+    return failed(EIO, "could not be opened");
+  }
+  return result;
+}
+
+std::string whyNotReplaceable(const std::string& name) {
+  const HANDLE handle = CreateFileA(
+      name.c_str(), GENERIC_WRITE, FILE_SHARE_READ | FILE_SHARE_WRITE | FILE_SHARE_DELETE, nullptr,
+      OPEN_EXISTING, FILE_ATTRIBUTE_NORMAL | FILE_FLAG_OPEN_REPARSE_POINT, nullptr);
+  if (handle == INVALID_HANDLE_VALUE) {
+    const DWORD code = GetLastError();
+    if (code == ERROR_FILE_NOT_FOUND) return {};
+    return failedWithLastError().reason;
+  }
+  BY_HANDLE_FILE_INFORMATION info{};
+  const bool onDisk = GetFileType(handle) == FILE_TYPE_DISK;
+  const bool known = onDisk && GetFileInformationByHandle(handle, &info);
+  CloseHandle(handle);
+  if (known && (info.dwFileAttributes & FILE_ATTRIBUTE_REPARSE_POINT) != 0) {
+    return "is a symbolic link";
+  }
+  if (!known || (info.dwFileAttributes & FILE_ATTRIBUTE_DIRECTORY) != 0) {
+    return "is not a regular file";
+  }
+  return {};
+}
+
+std::string replaceFile(const std::string& from, const std::string& to) {
+  if (MoveFileExA(from.c_str(), to.c_str(), MOVEFILE_REPLACE_EXISTING)) return {};
+  return failedWithLastError().reason;
+}
+
+void removeFile(const std::string& name) { DeleteFileA(name.c_str()); }
+
 }  // namespace sumquill

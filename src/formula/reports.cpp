@@ -34,7 +34,7 @@ std::string joined(std::initializer_list<std::string_view> parts) {
 FileNumber created(FileTable& files, std::string_view name, std::string& failure) {
   std::string reason;
   const FileNumber number = files.freeFileNumber();
-  if (files.openFile(name, FileMode::output, number, &reason)) return number;
+  if (files.openFile(name, FileMode::replacement, number, &reason)) return number;
   failure = "could not be created: " + reason;
   return 0;
 }

@@ -2,8 +2,8 @@
 a closed terminal, stray keys and sequences, a huge paste.
 
 Wherever the terminal still exists after the end, its settings must be exactly those it had
-before the program started; the program must end promptly without spinning; the reports that
-were open must be on disk.
+before the program started; the program must end promptly without spinning; the reports of an
+earlier run in the folder must be there as they were, and no temporary report be left.
 """
 import os
 import signal
@@ -22,10 +22,17 @@ PROMPT_END_SECONDS = 3.0
 MAX_CPU_SECONDS = 0.5
 
 
+# The reports of an earlier run in the same folder.
+EARLIER = {name: b"an earlier run's " + name.encode() + b"\r\n" for name in REPORTS}
+
+
 class TerminalFaults(unittest.TestCase):
     def start(self):
         folder = tempfile.mkdtemp(prefix="sumquill_pty_")
         harness._folders.append(folder)
+        for name, content in EARLIER.items():
+            with open(os.path.join(folder, name), "wb") as f:
+                f.write(content)
         session = PtySession(harness.BINARY, folder)
         self.addCleanup(session.close)
         return session
@@ -49,8 +56,23 @@ class TerminalFaults(unittest.TestCase):
         self.assertLess(cpu, MAX_CPU_SECONDS, "processor time of the whole run")
 
     def assertReportsOnDisk(self, session):
+        """An interrupted run replaces no report: the earlier ones stay byte for byte."""
         for name in REPORTS:
-            self.assertTrue(os.path.isfile(os.path.join(session.folder, name)), name)
+            with open(os.path.join(session.folder, name), "rb") as f:
+                self.assertEqual(f.read(), EARLIER[name], name)
+        self.assertNoTemporaryReports(session)
+
+    def assertReportsReplaced(self, session):
+        """A finished run replaces both reports whole."""
+        for name in REPORTS:
+            with open(os.path.join(session.folder, name), "rb") as f:
+                content = f.read()
+            self.assertTrue(content.endswith(b"\r\n") and EARLIER[name] not in content, name)
+        self.assertNoTemporaryReports(session)
+
+    def assertNoTemporaryReports(self, session):
+        left = [n for n in os.listdir(session.folder) if n.startswith(".qzr_sumif")]
+        self.assertEqual(left, [], "temporary reports left behind")
 
     def test_a_whole_run_at_the_terminal_echoes_no_key_and_edits_with_backspace(self):
         session = self.start()
@@ -146,7 +168,7 @@ class TerminalFaults(unittest.TestCase):
         status, _ = session.wait(timeout=10)
         self.assertEqual(status, 0)
         self.assertModeRestored(session)
-        self.assertReportsOnDisk(session)
+        self.assertReportsReplaced(session)
         shown = session.output()[session.output().index(FIRST_PROMPT):]
         for typed in (b"\x1b]0;owned", b"\x1b[99~", b"\x1b[15;5~", controls):
             self.assertNotIn(typed, shown, "typed control text echoed to the terminal")
