@@ -125,6 +125,38 @@ class TerminalFaults(unittest.TestCase):
                 self.assertModeRestored(session)
                 self.assertReportsOnDisk(session)
 
+    def test_every_fatal_signal_gives_the_terminal_back(self):
+        ending = [signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGILL, signal.SIGABRT,
+                  signal.SIGFPE, signal.SIGSEGV, signal.SIGBUS, signal.SIGSYS, signal.SIGTRAP,
+                  signal.SIGUSR1, signal.SIGUSR2, signal.SIGALRM, signal.SIGVTALRM,
+                  signal.SIGPROF, signal.SIGXCPU, signal.SIGTERM]
+        # Ignored: the write they would stop fails instead, and the program handles that.
+        ignored = [signal.SIGPIPE, signal.SIGXFSZ]
+        for where in ("menu", "prompt"):
+            for number in ending + ignored:
+                with self.subTest(signal=signal.Signals(number).name, at=where):
+                    if where == "menu":
+                        session = self.start()
+                        session.expect(FIRST_MENU)
+                    else:
+                        session = self.at_first_prompt()
+                        session.type(b"half")
+                        session.expect(b"half")
+                    time.sleep(0.05)
+                    session.signal(number)
+                    if number in ignored:
+                        time.sleep(0.2)
+                        self.assertIsNone(session.proc.poll(), "an ignored signal ended the run")
+                        session.signal(signal.SIGTERM)
+                        number = signal.SIGTERM
+                    expected = (128 + number if number in (signal.SIGTERM, signal.SIGHUP)
+                                else -number)
+                    self.assertEndedPromptly(session, expected)
+                    self.assertModeRestored(session)
+                    self.assertNoTemporaryReports(session)
+                    if where == "prompt":
+                        self.assertReportsOnDisk(session)
+
     def test_closing_the_terminal_at_a_prompt_ends_the_run_without_spinning(self):
         session = self.at_first_prompt()
         session.type(b"C")
