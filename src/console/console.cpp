@@ -176,8 +176,6 @@ void Console::printBlankLine() { write(kLineEnd); }
 void Console::printInteger(std::int32_t value, IntegerEnding ending) {
   write(printedInteger(value));
   switch (ending) {
-    case IntegerEnding::nothing:
-      break;
     case IntegerEnding::lineEnd:
       write(kLineEnd);
       break;

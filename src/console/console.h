@@ -30,7 +30,7 @@ struct ProgramEnded {
 std::string printedInteger(std::int32_t value);
 
 /// What follows an integer written by `printInteger`.
-enum class IntegerEnding { nothing, lineEnd, nextZone };
+enum class IntegerEnding { lineEnd, nextZone };
 
 /// What a menu key's action asks of the menu loop afterwards.
 enum class MenuAction {

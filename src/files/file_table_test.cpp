@@ -99,7 +99,7 @@ TEST(FileTable, WritesRawBytesWithCrLfAndReplacesOldContent) {
   EXPECT_EQ(readWholeFile("out.txt"), "new\r\n");
 }
 
-TEST(FileTable, NumbersAreTheLowestFreeAndNeverReused) {
+TEST(FileTable, NumbersAreTheLowestFreeAndFreedOnClose) {
   testing::ScopedTempDir dir;
   FileTable files;
   EXPECT_EQ(files.freeFileNumber(), 1);

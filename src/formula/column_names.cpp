@@ -1,5 +1,7 @@
 #include "formula/column_names.h"
 
+#include "console/ascii.h"
+
 namespace sumquill {
 
 namespace {
@@ -14,17 +16,15 @@ char byteOf(std::int64_t code) { return static_cast<char>(code > 255 ? 255 : cod
 
 std::int64_t codeOf(char c) { return static_cast<unsigned char>(c); }
 
-char upperCased(char c) { return c >= 'a' && c <= 'z' ? static_cast<char>(c - 'a' + 'A') : c; }
-
 }  // namespace
 
 std::int32_t columnNameToNumber(std::string_view name) {
   const auto first = name.find_first_not_of(' ');
   if (first == std::string_view::npos) return static_cast<std::int32_t>(-kBeforeA);
   name = name.substr(first, name.find_last_not_of(' ') - first + 1);
-  const std::int64_t c1 = codeOf(upperCased(name[0])) - kBeforeA;
+  const std::int64_t c1 = codeOf(upperAscii(name[0])) - kBeforeA;
   if (name.size() != 2) return static_cast<std::int32_t>(c1);
-  const std::int64_t c2 = codeOf(upperCased(name[1])) - kBeforeA;
+  const std::int64_t c2 = codeOf(upperAscii(name[1])) - kBeforeA;
   return static_cast<std::int32_t>(c1 * kLetters + c2);
 }
 

@@ -2,6 +2,7 @@
 
 #include <cstdint>
 
+#include "console/ascii.h"
 #include "formula/column_names.h"
 #include "run/records.h"
 
@@ -15,12 +16,12 @@ constexpr int kLastStepAtCell = 6;
 
 /// The values a formula is joined from, named as they appear in the formulas.
 struct Pieces {
-  std::string grp;    // group column, as typed
-  std::string dat;    // data column, as typed
-  std::string free;   // free column, as typed
-  std::string start;  // first data row
-  std::string end;    // last data row
-  std::string sep;    // argument separator
+  std::string group;      // group column, as typed
+  std::string data;       // data column, as typed
+  std::string free;       // free column, as typed
+  std::string start;      // first data row
+  std::string end;        // last data row
+  std::string separator;  // argument separator
   std::int32_t freeNumber;
 
   std::string col(int offset) const { return columnNumberToName(freeNumber + offset); }
@@ -28,8 +29,8 @@ struct Pieces {
   /// number searched for, the step 6 column the group total.
   std::string lookup(std::string_view column) const {
     const std::string ncol = col(3);
-    return "vlookup((row()-count(" + ncol + ":" + ncol + ")-(" + start + "-1))" + sep + ncol + ":" +
-           col(5) + sep + std::string(column) + sep + "false())";
+    return "vlookup((row()-count(" + ncol + ":" + ncol + ")-(" + start + "-1))" + separator + ncol +
+           ":" + col(5) + separator + std::string(column) + separator + "false())";
   }
 };
 
@@ -45,18 +46,20 @@ Pieces piecesOf(const RunSettings& settings, const CellParameters& cells) {
 
 std::string sumOfGroup(const Pieces& p, bool libreOffice) {
   if (libreOffice) {
-    return "=sumif(" + p.grp + "$" + p.start + ":" + p.grp + "$" + p.end + p.sep + p.grp + p.start +
-           p.sep + p.dat + "$" + p.start + ":" + p.dat + "$" + p.end + ")";
+    return "=sumif(" + p.group + "$" + p.start + ":" + p.group + "$" + p.end + p.separator +
+           p.group + p.start + p.separator + p.data + "$" + p.start + ":" + p.data + "$" + p.end +
+           ")";
   }
-  return "=sumif(" + p.grp + ":" + p.grp + p.sep + p.grp + p.start + p.sep + p.dat + ":" + p.dat +
-         ")";
+  return "=sumif(" + p.group + ":" + p.group + p.separator + p.group + p.start + p.separator +
+         p.data + ":" + p.data + ")";
 }
 
 std::string summaryCaption(const Pieces& p) {
   const std::string q(kQuote);
   const std::string found = p.lookup("2");
-  return "=if(" + found + "<>" + q + q + p.sep + q + "sumif(" + p.grp + "=" + q + "&" + found +
-         "&" + q + p.sep + q + "&" + q + p.dat + q + "&" + q + ")=" + q + p.sep + q + q + ")";
+  return "=if(" + found + "<>" + q + q + p.separator + q + "sumif(" + p.group + "=" + q + "&" +
+         found + "&" + q + p.separator + q + "&" + q + p.data + q + "&" + q + ")=" + q +
+         p.separator + q + q + ")";
 }
 
 std::string joinedFormula(int stepNumber, const Pieces& p, bool libreOffice) {
@@ -65,15 +68,16 @@ std::string joinedFormula(int stepNumber, const Pieces& p, bool libreOffice) {
     case 1:
       return sumOfGroup(p, libreOffice);
     case 2:
-      return "=countif(" + p.grp + "$" + p.start + ":" + p.grp + p.start + p.sep + p.grp + p.start +
-             ")";
+      return "=countif(" + p.group + "$" + p.start + ":" + p.group + p.start + p.separator +
+             p.group + p.start + ")";
     case 3:
       // The first row's total is read from the free column as typed, not from its letters.
-      return "=if(" + p.col(1) + p.start + "=1" + p.sep + p.free + p.start + p.sep + q + q + ")";
+      return "=if(" + p.col(1) + p.start + "=1" + p.separator + p.free + p.start + p.separator + q +
+             q + ")";
     case 4:
       return "=count(" + p.col(2) + "$" + p.start + ":" + p.col(2) + p.start + ")";
     case 5:
-      return "=" + p.grp + p.start;
+      return "=" + p.group + p.start;
     case 6:
       return "=" + p.col(2) + p.start;
     case 7:
@@ -87,14 +91,6 @@ std::string joinedFormula(int stepNumber, const Pieces& p, bool libreOffice) {
   }
 }
 
-/// Only a to z: bytes above 127 are characters of the user's code page and stay as they are.
-std::string upperCased(std::string text) {
-  for (char& c : text) {
-    if (c >= 'a' && c <= 'z') c = static_cast<char>(c - 'a' + 'A');
-  }
-  return text;
-}
-
 }  // namespace
 
 FormulaStep buildFormulaStep(int stepNumber, const RunSettings& settings,
@@ -104,7 +100,7 @@ FormulaStep buildFormulaStep(int stepNumber, const RunSettings& settings,
   if (stepNumber < 1 || stepNumber > kStepCount) return step;
   const Pieces pieces = piecesOf(settings, cells);
   step.formulaText =
-      upperCased(joinedFormula(stepNumber, pieces, settings.tableType == kLibreOffice));
+      upperAscii(joinedFormula(stepNumber, pieces, settings.tableType == kLibreOffice));
   step.placement =
       stepNumber <= kLastStepAtCell ? StepPlacement::atCell : StepPlacement::belowTable;
   step.target = pieces.col(stepNumber - 1);

@@ -31,7 +31,7 @@ std::string joined(std::initializer_list<std::string_view> parts) {
 }
 
 /// A report that could not be created keeps number 0 and its reason.
-FileNumber created(FileTable& files, std::string_view name, std::string& failure) {
+FileNumber createReport(FileTable& files, std::string_view name, std::string& failure) {
   std::string reason;
   const FileNumber number = files.freeFileNumber();
   if (files.openFile(name, FileMode::replacement, number, &reason)) return number;
@@ -39,7 +39,7 @@ FileNumber created(FileTable& files, std::string_view name, std::string& failure
   return 0;
 }
 
-void closed(FileTable& files, FileNumber number, std::string& failure) {
+void closeReport(FileTable& files, FileNumber number, std::string& failure) {
   const std::string reason = files.closeFile(number);
   if (!reason.empty() && failure.empty()) failure = "could not be written: " + reason;
 }
@@ -147,8 +147,8 @@ std::string htmlEscaped(std::string_view text) {
 }
 
 void openReports(Console& console, FileTable& files, ReportPair& reports) {
-  reports.textReport = created(files, kTextReportName, reports.textFailure);
-  reports.htmlReport = created(files, kHtmlReportName, reports.htmlFailure);
+  reports.textReport = createReport(files, kTextReportName, reports.textFailure);
+  reports.htmlReport = createReport(files, kHtmlReportName, reports.htmlFailure);
   console.printLine(kFilesAnnounced);
   console.printBlankLine();
 }
@@ -186,12 +186,12 @@ void writeStep(FileTable& files, const ReportPair& reports, const FormulaStep& s
 }
 
 bool closeReports(Console& console, FileTable& files, ReportPair& reports) {
-  closed(files, reports.textReport, reports.textFailure);
+  closeReport(files, reports.textReport, reports.textFailure);
   for (const std::string_view line :
        {kBreak, kBreak, std::string_view("</body>"), std::string_view("</html>")}) {
     files.printLine(reports.htmlReport, line);
   }
-  closed(files, reports.htmlReport, reports.htmlFailure);
+  closeReport(files, reports.htmlReport, reports.htmlFailure);
   reports.textReport = 0;
   reports.htmlReport = 0;
 

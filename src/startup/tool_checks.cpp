@@ -43,8 +43,6 @@ bool passes(Console& console, FileTable& files, Shell& shell, const ToolCheck& c
 
 }  // namespace
 
-std::span<const ToolCheck> toolChecks() { return kToolChecks; }
-
 void stageAndCheckTools(Console& console, FileTable& files, Shell& shell) {
   console.printLine("------------------------------");
   console.printLine(kCheckingLine);

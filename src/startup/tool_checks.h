@@ -20,9 +20,6 @@ struct ToolCheck {
   std::string_view failureLine;  ///< First line of the failure screen.
 };
 
-/// The checks of cmd, sort and find, in the order they run.
-std::span<const ToolCheck> toolChecks();
-
 /// Returns when all three checks have passed; a failed check ends the program from its screen.
 void stageAndCheckTools(Console& console, FileTable& files, Shell& shell);
 
