@@ -148,4 +148,4 @@ class ClosedStandardStreams(unittest.TestCase):
                                  masked(reference.file(name), reference.folder), name)
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

@@ -13,4 +13,4 @@ class PipedRun(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

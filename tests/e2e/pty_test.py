@@ -238,4 +238,4 @@ class TerminalBackend(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

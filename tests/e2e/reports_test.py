@@ -34,4 +34,4 @@ class Reports(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

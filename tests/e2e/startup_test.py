@@ -108,4 +108,4 @@ class StartupScreens(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

@@ -95,4 +95,4 @@ class PipedDialogue(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

@@ -227,4 +227,4 @@ class TerminalFaults(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

@@ -203,4 +203,4 @@ class WaysOut(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

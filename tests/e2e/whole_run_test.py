@@ -38,4 +38,4 @@ class WholeRun(unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

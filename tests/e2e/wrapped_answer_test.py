@@ -219,4 +219,4 @@ class OnAStrictTerminal(Scenarios, unittest.TestCase):
 
 
 if __name__ == "__main__":
-    unittest.main()
+    harness.main()

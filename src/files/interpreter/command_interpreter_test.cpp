@@ -530,9 +530,9 @@ TEST_F(Interpreter, NeverWritesThroughALinkOrIntoAFifo) {
   fs::create_symlink("../missing.txt", "dangling.txt");
   ASSERT_EQ(::mkfifo("fifo.txt", 0600), 0);
   for (const std::string target : {"link.txt", "dangling.txt", "fifo.txt"}) {
-    for (const std::string line :
-         {"dir > " + target, "dir >> " + target, "dir 2> " + target, "copy in.txt " + target,
-          "sort in.txt /o " + target, "for %i in (" + target + ") do cmd /c \"dir > \"%i\"\""}) {
+    for (const std::string& line : std::vector<std::string>{
+             "dir > " + target, "dir >> " + target, "dir 2> " + target, "copy in.txt " + target,
+             "sort in.txt /o " + target, "for %i in (" + target + ") do cmd /c \"dir > \"%i\"\""}) {
       SCOPED_TRACE(line);
       EXPECT_EQ(run(line), 1);
       EXPECT_NE(console().find("Access is denied."), std::string::npos) << console();
