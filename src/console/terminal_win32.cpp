@@ -6,6 +6,8 @@
 //
 // Standard input that is not a console (a pipe or a file) is read with ReadFile and cut into keys
 // and lines by the rules of StreamInput, as on every other platform.
+//
+// Key events become key texts by the rules of console_key_records.h.
 
 // Only the console and handle functions are needed; the rest of windows.h slows every build.
 #ifndef WIN32_LEAN_AND_MEAN
@@ -31,6 +33,7 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/console_key_records.h"
 #include "console/stream_input.h"
 #include "console/terminal.h"
 
@@ -38,7 +41,6 @@ namespace sumquill {
 
 namespace {
 
-constexpr char kExtended = '\xFF';
 constexpr int kDefaultWidth = 80;
 // The key that a close, log-off or shut-down notice puts into the queue; no menu lists it.
 constexpr std::string_view kCloseKey = "\xFFk";
@@ -91,50 +93,15 @@ bool isConsole(HANDLE handle, DWORD& mode) {
   return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
 }
 
-// Shift, Ctrl, Alt, the lock keys and the Windows keys alone type nothing.
-bool isModifierKey(WORD virtualKey) {
-  switch (virtualKey) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_CAPITAL:
-    case VK_NUMLOCK:
-    case VK_SCROLL:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// The key text of one key-down record: its character in the input code page, or for a key
-// without one the character 255 and the scan code, which for these keys is the PC BIOS
-// extended code. Empty for a key that gives nothing.
-std::string keyText(const KEY_EVENT_RECORD& key) {
-  const char character = key.uChar.AsciiChar;
-  if (character != 0) return std::string(1, character);
-  // Some consoles deliver Esc without its character.
-  if (key.wVirtualKeyCode == VK_ESCAPE) return "\x1b";
-  if (isModifierKey(key.wVirtualKeyCode) || key.wVirtualScanCode == 0) return {};
-  return std::string{kExtended, static_cast<char>(key.wVirtualScanCode & 0xFF)};
-}
-
-void appendKeys(const INPUT_RECORD& record, std::vector<std::string>& keys) {
-  if (record.EventType != KEY_EVENT) return;
-  const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-  if (!key.bKeyDown) return;
-  const std::string text = keyText(key);
-  if (text.empty()) return;
-  for (WORD repeat = std::max<WORD>(key.wRepeatCount, 1); repeat > 0; --repeat) {
-    keys.push_back(text);
-  }
+ConsoleKeyRecord keyRecordOf(const KEY_EVENT_RECORD& key) {
+  ConsoleKeyRecord record;
+  record.keyDown = key.bKeyDown != FALSE;
+  record.repeatCount = key.wRepeatCount;
+  record.virtualKey = key.wVirtualKeyCode;
+  record.scanCode = key.wVirtualScanCode;
+  record.character = key.uChar.AsciiChar;
+  record.controlState = key.dwControlKeyState;
+  return record;
 }
 
 class Win32Terminal : public Terminal {
@@ -275,7 +242,11 @@ class Win32Terminal : public Terminal {
       }
       DWORD read = 0;
       if (!ReadConsoleInputA(input_, records.data(), count, &read)) return;
-      for (DWORD i = 0; i < read; ++i) appendKeys(records[i], keys);
+      for (DWORD i = 0; i < read; ++i) {
+        if (records[i].EventType == KEY_EVENT) {
+          appendKeyTexts(keyRecordOf(records[i].Event.KeyEvent), keys);
+        }
+      }
     }
   }
 
