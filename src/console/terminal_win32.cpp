@@ -155,6 +155,43 @@ class Win32Terminal : public Terminal {
     SetConsoleCursorPosition(output_, spot);
   }
 
+  // The whole buffer, not only the window: a cursor move to a row above the window scrolls the
+  // window there. A buffer as tall as its window, as a console with no history has, is the
+  // case that needs the room.
+  CursorRoom cursorRoom() override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) {
+      return Terminal::cursorRoom();
+    }
+    return {info.dwCursorPosition.Y, info.dwSize.Y - 1 - info.dwCursorPosition.Y};
+  }
+
+  void scrollDown(int rows) override {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!outputIsConsole_ || rows <= 0 || !GetConsoleScreenBufferInfo(output_, &info)) return;
+    const SHORT width = info.dwSize.X;
+    const SHORT height = info.dwSize.Y;
+    const WORD attributes = info.wAttributes;
+    const COORD origin{0, 0};
+    if (rows < height) {
+      CHAR_INFO blank{};
+      blank.Char.AsciiChar = ' ';
+      blank.Attributes = attributes;
+      // Only the rows that stay are moved: a move that carries rows past the bottom of the
+      // buffer is drawn wrongly by some consoles (Wine's on a terminal).
+      const SMALL_RECT staying{0, 0, static_cast<SHORT>(width - 1),
+                               static_cast<SHORT>(height - 1 - rows)};
+      ScrollConsoleScreenBufferA(output_, &staying, nullptr, COORD{0, static_cast<SHORT>(rows)},
+                                 &blank);
+    } else {
+      const DWORD cells = static_cast<DWORD>(width) * static_cast<DWORD>(height);
+      DWORD written = 0;
+      FillConsoleOutputCharacterA(output_, ' ', cells, origin, &written);
+      FillConsoleOutputAttribute(output_, attributes, cells, origin, &written);
+    }
+    SetConsoleCursorPosition(output_, origin);
+  }
+
   bool interactive() override { return inputIsConsole_; }
 
   void takeKeys(std::vector<std::string>& keys) override {
