@@ -7,7 +7,9 @@
 // Standard input that is not a console (a pipe or a file) is read with ReadFile and cut into keys
 // and lines by the rules of StreamInput, as on every other platform.
 //
-// Key events become key texts by the rules of console_key_records.h.
+// Key events become key texts by the rules of console_key_records.h. The console's notices
+// (Ctrl+C, Ctrl+Break, a closed window, log-off, shut-down) are answered as console_control.h
+// lays out; this file only supplies the calls.
 
 // Only the console and handle functions are needed; the rest of windows.h slows every build.
 #ifndef WIN32_LEAN_AND_MEAN
@@ -33,8 +35,10 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/console_control.h"
 #include "console/console_key_records.h"
 #include "console/stream_input.h"
+#include "console/temporary_files.h"
 #include "console/terminal.h"
 
 namespace sumquill {
@@ -42,8 +46,9 @@ namespace sumquill {
 namespace {
 
 constexpr int kDefaultWidth = 80;
-// The key that a close, log-off or shut-down notice puts into the queue; no menu lists it.
-constexpr std::string_view kCloseKey = "\xFFk";
+// How long a closed window, a log-off or a shut-down waits for the run to end by its usual way
+// out: the system ends the process after about 5 seconds of a close.
+constexpr DWORD kEndGraceMilliseconds = 3000;
 
 // What the program changed in the console, kept where the control handler and the exit hook,
 // which run outside any object's lifetime, can give it back.
@@ -58,10 +63,15 @@ struct SavedModes {
 };
 
 SavedModes savedModes;
-// Close notices handed from the control handler's thread to the program thread.
-std::atomic<int> closeNotices{0};
+// The end request noted by the control handler's thread for the program's thread (0: none).
+std::atomic<int> endRequest{0};
 // Set by the control handler so that a wait for input ends when a notice arrives.
 HANDLE noticeEvent = nullptr;
+// The program's thread, which the control handler waits for and wakes from a blocking read.
+HANDLE mainThread = nullptr;
+// True while the program's thread may be blocked reading a pipe: only then is its I/O cancelled,
+// never a write to a report.
+std::atomic<bool> readingStream{false};
 
 // Safe to call from any thread and more than once: only the first call after a change acts.
 void restoreModes() {
@@ -72,21 +82,29 @@ void restoreModes() {
 
 void restoreModesAtExit() { restoreModes(); }
 
-BOOL WINAPI onConsoleControl(DWORD type) {
-  switch (type) {
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-      restoreModes();
-      closeNotices.fetch_add(1);
-      if (noticeEvent != nullptr) SetEvent(noticeEvent);
-      return TRUE;
-    default:
-      // Ctrl+C and Ctrl+Break end the process through the default handler, which runs no exit
-      // hook: the console gets its modes back here, before that.
-      restoreModes();
-      return FALSE;
+void deleteFile(const char* name) { DeleteFileA(name); }
+
+class Win32NoticeSteps : public ControlNoticeSteps {
+ public:
+  void requestEnd(int request) override {
+    int none = 0;
+    endRequest.compare_exchange_strong(none, request);
+    if (noticeEvent != nullptr) SetEvent(noticeEvent);
+    if (mainThread != nullptr && readingStream.load()) CancelSynchronousIo(mainThread);
   }
+  void awaitEnd() override {
+    if (mainThread != nullptr) WaitForSingleObject(mainThread, kEndGraceMilliseconds);
+  }
+  void restoreConsole() override { restoreModes(); }
+  void removeTemporaryFiles() override { TemporaryFiles::removeAll(deleteFile); }
+  // At once and without the exit hooks: the program's thread is stopped wherever it was, and
+  // nothing may wait for a lock it held.
+  void endProcess(std::uint32_t status) override { TerminateProcess(GetCurrentProcess(), status); }
+};
+
+BOOL WINAPI onConsoleControl(DWORD type) {
+  Win32NoticeSteps steps;
+  return answerControlNotice(type, steps) ? TRUE : FALSE;
 }
 
 bool isConsole(HANDLE handle, DWORD& mode) {
@@ -114,6 +132,7 @@ class Win32Terminal : public Terminal {
     inputIsConsole_ = isConsole(input_, mode);
     outputIsConsole_ = isConsole(output_, mode);
     enterDialogueModes();
+    registerControlHandler();
   }
 
   ~Win32Terminal() override { restoreModes(); }
@@ -195,29 +214,29 @@ class Win32Terminal : public Terminal {
   bool interactive() override { return inputIsConsole_; }
 
   void takeKeys(std::vector<std::string>& keys) override {
-    registerControlHandler();
     if (inputIsConsole_) {
       takeConsoleKeys(keys);
     } else {
       if (!stream_.hasKey() && !stream_.ended() && streamHasBytes()) stream_.fill();
       if (stream_.hasKey()) keys.push_back(stream_.takeKey());
     }
-    for (int notices = closeNotices.exchange(0); notices > 0; --notices) {
-      keys.emplace_back(kCloseKey);
-    }
   }
 
   InputWait waitForInput() override {
-    if (closeNotices.load() > 0) return InputWait::ready;
+    if (endRequest.load() != 0) return InputWait::signalled;
     if (!inputIsConsole_) {
       if (stream_.hasKey()) return InputWait::ready;
-      return stream_.ended() || !stream_.fill() ? InputWait::ended : InputWait::ready;
+      const bool ended = stream_.ended() || !stream_.fill();
+      // A read cut short by an end request is no end of the input.
+      if (endRequest.load() != 0) return InputWait::signalled;
+      return ended ? InputWait::ended : InputWait::ready;
     }
     // The input handle is signalled while any event waits, and the notice event when the
-    // control handler has queued a key.
+    // control handler has noted an end request.
     std::array<HANDLE, 2> handles{input_, noticeEvent};
     const DWORD count = noticeEvent != nullptr ? 2 : 1;
     const DWORD result = WaitForMultipleObjects(count, handles.data(), FALSE, INFINITE);
+    if (endRequest.load() != 0) return InputWait::signalled;
     if (result == WAIT_FAILED) return InputWait::ended;
     return InputWait::ready;
   }
@@ -227,6 +246,8 @@ class Win32Terminal : public Terminal {
     if (inputIsConsole_) return false;
     return stream_.readLine(line);
   }
+
+  int endingSignal() const override { return endRequest.load(); }
 
  private:
   // No echo and no line input, so each key reaches the program as it is pressed; processed
@@ -261,10 +282,13 @@ class Win32Terminal : public Terminal {
     savedModes.changed = savedModes.inputSaved || savedModes.outputSaved;
   }
 
+  // From the start, so that a notice at any moment finds the modes to give back.
   void registerControlHandler() {
-    if (handlerRegistered_) return;
-    handlerRegistered_ = true;
-    noticeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    noticeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mainThread,
+                         0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      mainThread = nullptr;
+    }
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
   }
 
@@ -300,7 +324,10 @@ class Win32Terminal : public Terminal {
   std::ptrdiff_t readStream(char* buffer, std::size_t size) {
     DWORD read = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 16));
-    if (!ReadFile(input_, buffer, wanted, &read, nullptr)) return 0;
+    readingStream.store(true);
+    const BOOL done = ReadFile(input_, buffer, wanted, &read, nullptr);
+    readingStream.store(false);
+    if (!done) return 0;
     return static_cast<std::ptrdiff_t>(read);
   }
 
@@ -320,7 +347,6 @@ class Win32Terminal : public Terminal {
   HANDLE error_;
   bool inputIsConsole_ = false;
   bool outputIsConsole_ = false;
-  bool handlerRegistered_ = false;
   DWORD inputMode_ = 0;
   DWORD outputMode_ = 0;
   StreamInput stream_{[this](char* buffer, std::size_t size) { return readStream(buffer, size); }};

@@ -2,7 +2,7 @@
 """Drives the Windows build in a real Wine console inside tmux: keys go in with send-keys, the
 console output is read from a file or from the pane.
 
-Seven runs, each in a fresh folder under drive_c of one fresh Wine prefix:
+Eight runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   failure  Wine's own tools (there is no sort.exe): the sort check fails, "8" is swallowed at the
            failure screen and "9" ends the run with status 0.
   typical  the typical run, with stand-ins for sort.exe and find.exe in system32: both reports
@@ -15,6 +15,8 @@ Seven runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   tall     the typical answers in a console 40 columns wide and 10 rows high, the first one
            typed taller than the console and edited at its start once its first row has
            scrolled away: the first rows shown again, prompt's columns blank, the same reports.
+  interrupt  Ctrl+C at a prompt, with the reports open: the status of a program that Ctrl+C
+           ended (not 0), and no file in the folder beyond what the dialogue had made.
   piped    the typical answers from a pipe instead of a console: the same reports and, but for
            what the commands print, the same console output as the Linux build.
   names    the typical answers from a pipe in a folder of legal Windows names that cmd.exe reads
@@ -37,6 +39,9 @@ TMUX_SOCKET = None
 PANE_WIDTH, PANE_HEIGHT = 120, 50
 WRAPPED_WIDTH = 40
 TALL_HEIGHT = 10
+# Windows ends a program that Ctrl+C stopped with STATUS_CONTROL_C_EXIT; Wine hands the low byte of
+# a Windows exit status on as the process's status.
+CONTROL_C_EXIT = 0xC000013A & 0xFF
 WAIT_SECONDS = 30
 
 # The typical run's answers, as the Linux build reads them from a pipe.
@@ -414,6 +419,23 @@ def tall_run(wine, exe, expected):
         run.close()
 
 
+def interrupt_run(wine, exe):
+    """Ctrl+C at the first prompt, where the reports are open."""
+    run = Run(wine, exe, wine.folder("interrupt"), to_console=True)
+    try:
+        answer_menus(run)
+        run.wait_for(PROMPTS[0])
+        run.literal("B")
+        run.keys("C-c")
+        status = run.wait_status()
+        expect(status == CONTROL_C_EXIT,
+               f"interrupt: exit status {status}, not {CONTROL_C_EXIT}; screen:\n{run.rows()}")
+        left = sorted(set(os.listdir(run.folder)) - set(LEFT_BEHIND) - set(REPORTS))
+        expect(not left, f"interrupt: files left in the folder: {left}")
+    finally:
+        run.close()
+
+
 def piped_run(wine, exe, expected):
     """Input from a pipe: the same dialogue and reports as on Linux. Only what the commands print
     differs: Wine's copy says nothing, and its chcp finds no console to set."""
@@ -460,7 +482,7 @@ def main():
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
     parser.add_argument("--runs",
-                        default="failure,typical,editing,wrapped,tall,piped,names",
+                        default="failure,typical,editing,wrapped,tall,interrupt,piped,names",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
@@ -486,6 +508,7 @@ def main():
                            ("editing", lambda: editing_run(wine, windows_exe, expected)),
                            ("wrapped", lambda: wrapped_run(wine, windows_exe, expected)),
                            ("tall", lambda: tall_run(wine, windows_exe, expected)),
+                           ("interrupt", lambda: interrupt_run(wine, windows_exe)),
                            ("piped", lambda: piped_run(wine, windows_exe, expected)),
                            ("names", lambda: names_run(wine, windows_exe, expected))):
             if name != "stand-ins" and name not in args.runs.split(","):
