@@ -16,6 +16,8 @@ using namespace console_keys;
 
 constexpr std::uint32_t kLeftCtrlPressed = 0x0008;
 constexpr std::uint32_t kNumLockOn = 0x0020;
+// "AB", Alt + 0164 (the currency sign 0xA4 of Windows-1252, octal 244), "C".
+constexpr std::string_view kTypedWithCurrency = "AB\244C";
 
 /// A key as the console names it: its virtual-key code and scan code, and whether it belongs to
 /// the separate cursor block.
@@ -101,18 +103,14 @@ TEST(ConsoleKeyRecords, GiveTheKeyTextsOfWhatWasTyped) {
        joined({stroke(kUp), stroke(kHome), stroke(kDeleteKey), stroke(kF1)}),
        "<up><home><del><f1>"},
       {"modifiers alone",
-       joined({stroke(kLeftAlt), stroke({kControl, 0x1D}), stroke({0x14, 0x3A})}), ""},
+       joined({stroke(kLeftAlt), stroke({kControl, 0x1D}), stroke({kCapsLock, 0x3A})}), ""},
       {"Esc without its character", stroke({kEscape, 0x01}), "<esc>"},
       // The keypad without Alt is a cursor block still.
       {"keypad with Num Lock off", joined({stroke(kPadLeft), stroke(kPadEnd)}), "<left><end>"},
       {"Alt + keypad, Num Lock off",
-       joined({typed("AB"), altNumpad("0164", '\xA4', false), typed("C")}),
-       "AB\xA4"
-       "C"},
+       joined({typed("AB"), altNumpad("0164", '\xA4', false), typed("C")}), kTypedWithCurrency},
       {"Alt + keypad, Num Lock on",
-       joined({typed("AB"), altNumpad("0164", '\xA4', true), typed("C")}),
-       "AB\xA4"
-       "C"},
+       joined({typed("AB"), altNumpad("0164", '\xA4', true), typed("C")}), kTypedWithCurrency},
       {"Alt + keypad to a code that has no character", altNumpad("0", 0, false), ""},
       // Held with Alt, a key of the cursor block and a character stay what they are.
       {"Alt + cursor block", stroke(kLeft, 0, kLeftAltPressed), "<left>"},
@@ -139,11 +137,8 @@ TEST(ConsoleKeyRecords, AnswersAtAPromptAreWhatWasTyped) {
     std::string_view echo;
   } const cases[] = {
       {"Alt + 0164 between two letters",
-       joined({typed("AB"), altNumpad("0164", '\xA4', false), typed("C")}),
-       "AB\xA4"
-       "C",
-       "AB\xA4"
-       "C"},
+       joined({typed("AB"), altNumpad("0164", '\xA4', false), typed("C")}), kTypedWithCurrency,
+       kTypedWithCurrency},
       {"Ctrl+Backspace after a letter",
        joined({typed("Ex"), stroke(kBackspaceKey, '\x7f', kLeftCtrlPressed)}), "E", "Ex\b \b"},
   };
