@@ -1,5 +1,6 @@
 #include "console/console.h"
 
+#include <algorithm>
 #include <cstdlib>
 
 #include "console/answers.h"
@@ -33,6 +34,14 @@ bool isLineEnd(std::string_view key) { return key == "\r" || key == "\n"; }
 // both consoles then stand in that first column, and the row and column of the cursor follow
 // from its index into the answer again. Typing on at the end needs none of this, so a typed or
 // pasted answer is echoed as it is.
+//
+// An answer taller than the screen: the rows that scrolled off the top are gone, and no cursor
+// move reaches them. Before the cursor goes to such a row, what the screen shows is moved down
+// (`Terminal::scrollDown`) and the answer's rows from that one on are written into the rows that
+// came free; in place of the prompt, which went with its row, stand blanks. What passes the
+// bottom is gone from the screen, so the editor keeps where the drawn part of the answer ends:
+// the screen is blank after it, and a row of the answer that the cursor comes to is written whole
+// first. Every write to the end of the answer draws the rest.
 class LineEditor {
  public:
   LineEditor(Terminal& terminal, int width, int startColumn)
@@ -89,20 +98,29 @@ class LineEditor {
   std::size_t column(std::size_t index) const { return (start_ + index) % width_; }
   char shownAt(std::size_t index) const { return index < line_.size() ? line_[index] : ' '; }
 
-  /// Writes what the screen shows from the cursor up to index `end`.
+  /// Index of the first character of row `r` of the answer.
+  std::size_t rowStart(std::size_t r) const { return r == 0 ? 0 : r * width_ - start_; }
+
+  /// Writes what the screen shows from the cursor up to index `end`, and the rest of the row the
+  /// cursor comes to where it has not been drawn.
   void writeUpTo(std::size_t end) {
     if (end <= cursor_) return;
+    const std::size_t rowEnd = std::min(line_.size(), rowStart(row(end) + 1));
+    const std::size_t upTo = drawnEnd_ < rowEnd ? std::max(end, rowEnd) : end;
     std::string text;
-    for (std::size_t i = cursor_; i < end; ++i) text.push_back(shownAt(i));
+    for (std::size_t i = cursor_; i < upTo; ++i) text.push_back(shownAt(i));
     terminal_.write(text);
-    cursor_ = end;
-    pendingWrap_ = column(end) == 0;
+    cursor_ = upTo;
+    pendingWrap_ = column(upTo) == 0;
+    drawnEnd_ = upTo >= line_.size() ? kAllDrawn : std::max(drawnEnd_, upTo);
+    moveBackTo(end);
   }
 
-  /// Takes the cursor from a pending wrap at the margin to the next row's first column.
+  /// Takes the cursor from a pending wrap at the margin to the next row's first column, writing
+  /// there what the screen shows already.
   void settle() {
     if (!pendingWrap_) return;
-    terminal_.write(std::string{shownAt(cursor_), kBackspace});
+    terminal_.write(std::string{cursor_ < drawnEnd_ ? shownAt(cursor_) : ' ', kBackspace});
     pendingWrap_ = false;
   }
 
@@ -112,10 +130,40 @@ class LineEditor {
     if (row(index) == row(cursor_)) {
       terminal_.write(std::string(cursor_ - index, kBackspace));
     } else {
+      const Terminal::CursorRoom room = terminal_.cursorRoom();
+      if (row(cursor_) - row(index) > static_cast<std::size_t>(std::max(room.above, 0))) {
+        bringBack(row(index), room);
+      }
       terminal_.moveCursor(static_cast<int>(row(cursor_) - row(index)),
                            static_cast<int>(column(index)));
     }
     cursor_ = index;
+  }
+
+  /// Shows row `target` of the answer, which is above the screen's first row, in the first row,
+  /// and the rows after it below, down to the rows that were there already. Leaves the cursor in
+  /// the first column of the row after those written.
+  void bringBack(std::size_t target, Terminal::CursorRoom room) {
+    const std::size_t above = static_cast<std::size_t>(std::max(room.above, 0));
+    const std::size_t height = above + static_cast<std::size_t>(std::max(room.below, 0)) + 1;
+    if (height < 2) return;                        // no row to write into but the cursor's own
+    const std::size_t top = row(cursor_) - above;  // the answer's row in the screen's first row
+    const std::size_t missing = top - target;
+    // A write into the bottom row's last column would scroll the screen on a console that wraps
+    // at once, so at most all rows but the last are written.
+    const std::size_t written = std::min(missing, height - 1);
+    terminal_.scrollDown(static_cast<int>(std::min(missing, height)));
+    std::string text(target == 0 ? start_ : 0, ' ');
+    for (std::size_t i = rowStart(target); i < rowStart(target + written); ++i) {
+      text.push_back(shownAt(i));
+    }
+    terminal_.write(text);
+    // Below the rows written stays what the screen showed, but for what passed the bottom.
+    const std::size_t kept = missing < height ? height - missing : 0;
+    drawnEnd_ = std::min(drawnEnd_, rowStart(target + written + kept));
+    cursor_ = rowStart(target + written);
+    pendingWrap_ = true;
+    settle();
   }
 
   Terminal& terminal_;
@@ -126,6 +174,9 @@ class LineEditor {
   std::size_t cursor_ = 0;
   /// The last write ended exactly at the margin, where the consoles differ (see above).
   bool pendingWrap_ = false;
+  /// The answer is drawn on the screen up to this index; the screen is blank after it.
+  static constexpr std::size_t kAllDrawn = std::string::npos;
+  std::size_t drawnEnd_ = kAllDrawn;
 };
 
 }  // namespace

@@ -116,13 +116,15 @@ TEST_F(ConsoleFixture, LinePromptEchoesTypingAndBackspace) {
 /// A screen of a few columns behind the scripted terminal, which handles the right margin one of
 /// the two ways consoles do: a POSIX terminal keeps the cursor in the last column until the next
 /// character comes (a pending wrap), the Windows console moves it to the next row at once. A
-/// backspace never climbs to the row above. Rows are added as the cursor goes down; nothing
-/// scrolls.
+/// backspace never climbs to the row above. Without a height rows are added as the cursor goes
+/// down and nothing scrolls; with one, the screen scrolls up when the cursor passes its last row,
+/// and the rows that leave the top are gone.
 class ScreenTerminal : public ScriptedTerminal {
  public:
   enum class Margin { pendingWrap, immediateWrap };
 
-  ScreenTerminal(int width, Margin margin) : ScriptedTerminal(width), margin_(margin) {}
+  ScreenTerminal(int width, Margin margin, int height = 0)
+      : ScriptedTerminal(width), margin_(margin), height_(height) {}
 
   void write(std::string_view bytes) override {
     ScriptedTerminal::write(bytes);
@@ -130,9 +132,22 @@ class ScreenTerminal : public ScriptedTerminal {
   }
   void moveCursor(int rowsUp, int column) override {
     ScriptedTerminal::moveCursor(rowsUp, column);
+    // A console stops at its first row, and what follows lands in the wrong place.
+    if (height_ > 0 && rowsUp > row_) ADD_FAILURE() << "a move up past the screen's first row";
     row_ = std::max(0, row_ - rowsUp);
     column_ = column;
     pending_ = false;
+  }
+  CursorRoom cursorRoom() override {
+    if (height_ == 0) return ScriptedTerminal::cursorRoom();
+    return {row_, height_ - 1 - row_};
+  }
+  void scrollDown(int rows) override {
+    ScriptedTerminal::write("<scroll down " + std::to_string(rows) + ">");
+    const auto blank = static_cast<std::size_t>(std::min(rows, height_));
+    cells_.insert(cells_.begin(), blank, std::string(static_cast<std::size_t>(width()), ' '));
+    cells_.resize(std::min(cells_.size(), static_cast<std::size_t>(height_)));
+    std::tie(row_, column_, pending_) = std::tuple{0, 0, false};
   }
 
   /// The rows without the blanks at their ends; the empty rows at the bottom left out.
@@ -153,7 +168,7 @@ class ScreenTerminal : public ScriptedTerminal {
       column_ = 0;
       pending_ = false;
     } else if (c == '\n') {
-      ++row_;
+      nextRow();
       pending_ = false;
     } else if (c == '\b') {
       if (pending_) {
@@ -163,7 +178,10 @@ class ScreenTerminal : public ScriptedTerminal {
         --column_;
       }
     } else {
-      if (pending_) std::tie(row_, column_, pending_) = std::tuple{row_ + 1, 0, false};
+      if (pending_) {
+        nextRow();
+        std::tie(column_, pending_) = std::pair{0, false};
+      }
       while (static_cast<int>(cells_.size()) <= row_) cells_.emplace_back(width(), ' ');
       cells_[static_cast<std::size_t>(row_)][static_cast<std::size_t>(column_)] = c;
       if (column_ < width() - 1) {
@@ -171,12 +189,21 @@ class ScreenTerminal : public ScriptedTerminal {
       } else if (margin_ == Margin::pendingWrap) {
         pending_ = true;
       } else {
-        std::tie(row_, column_) = std::pair{row_ + 1, 0};
+        nextRow();
+        column_ = 0;
       }
     }
   }
 
+  void nextRow() {
+    ++row_;
+    if (height_ == 0 || row_ < height_) return;
+    if (!cells_.empty()) cells_.erase(cells_.begin());
+    row_ = height_ - 1;
+  }
+
   Margin margin_;
+  int height_;
   std::vector<std::string> cells_;
   int row_ = 0;
   int column_ = 0;
@@ -284,6 +311,87 @@ TEST(WrappedAnswer, MovesToAnotherRowOnlyWhereABackspaceCannotGo) {
     ScreenTerminal screen(10, kMargins[0]);
     typeUnfinished(screen, "P", c.script);
     EXPECT_EQ(screen.output(), "P? " + std::string(c.shown));
+  }
+}
+
+// An answer taller than a screen of 4 rows of 10 columns, where "P? " leaves 7 columns of the
+// first row: 40 characters fill rows 0 to 4 of the answer, so its first row has scrolled away.
+constexpr std::string_view kTallAnswer = "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLMN";
+
+TEST(TallAnswer, RowsThatScrolledAwayAreShownAgainWhenTheCursorGoesThere) {
+  using Rows = std::vector<std::string>;
+  const std::string tall(kTallAnswer);
+  const std::string lefts = [] {
+    std::string keys;
+    for (int i = 0; i < 34; ++i) keys += "<left>";
+    return keys;
+  }();
+  const std::string rights = [] {
+    std::string keys;
+    for (int i = 0; i < 37; ++i) keys += "<right>";
+    return keys;
+  }();
+  // The rows 1 to 4 of the answer, as typing it leaves them.
+  const Rows typed{"hijklmnopq", "rstuvwxyzA", "BCDEFGHIJK", "LMN"};
+  // The first rows again, the prompt's columns blank; the last row passed the bottom.
+  const Rows first{"   abcdefg", "hijklmnopq", "rstuvwxyzA", "BCDEFGHIJK"};
+  struct Case {
+    std::string name;
+    std::string script;
+    Rows screen;
+    std::pair<int, int> cursor;
+  } const cases[] = {
+      {"typed", tall, typed, {3, 3}},
+      {"Home", tall + "<home>", first, {0, 3}},
+      {"Left across the screen's first row", tall + lefts, first, {0, 9}},
+      {"Home, then End", tall + "<home><end>", typed, {3, 3}},
+      // The row that passed the bottom is written whole when the cursor comes to it.
+      {"Home, then Right into the row that passed the bottom",
+       tall + "<home>" + rights,
+       typed,
+       {3, 0}},
+      // A whole row written at the bottom leaves the cursor in a new row below, blank until the
+      // cursor comes to it, on both kinds of margin.
+      {"Home, then Right into a whole row that passed the bottom",
+       tall + "OPQRSTU<home>" + rights,
+       {"rstuvwxyzA", "BCDEFGHIJK", "LMNOPQRSTU"},
+       {2, 0}},
+      {"a character inserted at Home",
+       tall + "<home>X",
+       {"   Xabcdef", "ghijklmnop", "qrstuvwxyz", "ABCDEFGHIJ"},
+       {0, 4}},
+      // The first row is more than a screen above: the rows below it are all written anew, and
+      // the last stays blank until the cursor comes to it.
+      {"Home from twice the screen's height",
+       tall + "OPQRSTUVWXYZ0123456789abcdefghijklmn<home>",
+       {"   abcdefg", "hijklmnopq", "rstuvwxyzA"},
+       {0, 3}},
+      {"Delete at Home from twice the screen's height",
+       tall + "OPQRSTUVWXYZ0123456789abcdefghijklmn<home><del>",
+       {"   bcdefgh", "ijklmnopqr", "stuvwxyzAB"},
+       {0, 3}},
+  };
+  for (const auto margin : kMargins) {
+    for (const auto& c : cases) {
+      SCOPED_TRACE(c.name + (margin == kMargins[0] ? " pending" : " immediate"));
+      ScreenTerminal screen(10, margin, 4);
+      typeUnfinished(screen, "P", c.script);
+      EXPECT_EQ(screen.rows(), c.screen);
+      EXPECT_EQ(screen.cursor(), c.cursor);
+    }
+  }
+}
+
+TEST(TallAnswer, TheAnswerAndTheLineEndAreAsOnATallerScreen) {
+  for (const auto margin : kMargins) {
+    SCOPED_TRACE(margin == kMargins[0] ? "pending" : "immediate");
+    ScreenTerminal screen(10, margin, 4);
+    FileTable files;
+    Console console(screen, files);
+    screen.type(std::string(kTallAnswer) + "<home>X<end><bs><home><del><enter>");
+    EXPECT_EQ(console.linePromptText("P"), "abcdefghijklmnopqrstuvwxyzABCDEFGHIJKLM");
+    console.printText("next");
+    EXPECT_EQ(screen.rows(), (std::vector<std::string>{"rstuvwxyzA", "BCDEFGHIJK", "LM", "next"}));
   }
 }
 

@@ -35,6 +35,21 @@ class Terminal {
   /// The cursor must not be waiting at the right margin (see `Console::editLine`). Nothing to
   /// do where there is no screen.
   virtual void moveCursor(int /*rowsUp*/, int /*column*/) {}
+  /// Rows of the screen around the cursor's row. A screen keeps only so many: a row that
+  /// scrolled off its top is gone, and `moveCursor` stops at the first row.
+  struct CursorRoom {
+    int above;  ///< rows above the cursor's row
+    int below;  ///< rows below it
+  };
+  /// More rows than any answer has: the room where a terminal cannot tell.
+  static constexpr int kUnlimitedRows = 1 << 20;
+  /// The rows around the cursor's row that `moveCursor` and `scrollDown` can reach.
+  virtual CursorRoom cursorRoom() { return {kUnlimitedRows, kUnlimitedRows}; }
+  /// Moves all that the screen shows down by `rows` rows (those that pass the bottom are gone),
+  /// blanks the rows that come free at the top and puts the cursor in the first column of the
+  /// first row, so an answer taller than the screen can show its first rows again. Asked for
+  /// only where `cursorRoom` sets a limit.
+  virtual void scrollDown(int /*rows*/) {}
 
   /// True when input is typed at a console; false for a pipe or a file, where typed answers are
   /// whole lines of input instead of edited keys.

@@ -6,6 +6,10 @@
 //
 // Standard input that is not a console (a pipe or a file) is read with ReadFile and cut into keys
 // and lines by the rules of StreamInput, as on every other platform.
+//
+// Key events become key texts by the rules of console_key_records.h. The console's notices
+// (Ctrl+C, Ctrl+Break, a closed window, log-off, shut-down) are answered as console_control.h
+// lays out; this file only supplies the calls.
 
 // Only the console and handle functions are needed; the rest of windows.h slows every build.
 #ifndef WIN32_LEAN_AND_MEAN
@@ -31,17 +35,20 @@
 #include <cstdlib>
 #include <string>
 
+#include "console/console_control.h"
+#include "console/console_key_records.h"
 #include "console/stream_input.h"
+#include "console/temporary_files.h"
 #include "console/terminal.h"
 
 namespace sumquill {
 
 namespace {
 
-constexpr char kExtended = '\xFF';
 constexpr int kDefaultWidth = 80;
-// The key that a close, log-off or shut-down notice puts into the queue; no menu lists it.
-constexpr std::string_view kCloseKey = "\xFFk";
+// How long a closed window, a log-off or a shut-down waits for the run to end by its usual way
+// out: the system ends the process after about 5 seconds of a close.
+constexpr DWORD kEndGraceMilliseconds = 3000;
 
 // What the program changed in the console, kept where the control handler and the exit hook,
 // which run outside any object's lifetime, can give it back.
@@ -56,10 +63,15 @@ struct SavedModes {
 };
 
 SavedModes savedModes;
-// Close notices handed from the control handler's thread to the program thread.
-std::atomic<int> closeNotices{0};
+// The end request noted by the control handler's thread for the program's thread (0: none).
+std::atomic<int> endRequest{0};
 // Set by the control handler so that a wait for input ends when a notice arrives.
 HANDLE noticeEvent = nullptr;
+// The program's thread, which the control handler waits for and wakes from a blocking read.
+HANDLE mainThread = nullptr;
+// True while the program's thread may be blocked reading a pipe: only then is its I/O cancelled,
+// never a write to a report.
+std::atomic<bool> readingStream{false};
 
 // Safe to call from any thread and more than once: only the first call after a change acts.
 void restoreModes() {
@@ -70,71 +82,44 @@ void restoreModes() {
 
 void restoreModesAtExit() { restoreModes(); }
 
-BOOL WINAPI onConsoleControl(DWORD type) {
-  switch (type) {
-    case CTRL_CLOSE_EVENT:
-    case CTRL_LOGOFF_EVENT:
-    case CTRL_SHUTDOWN_EVENT:
-      restoreModes();
-      closeNotices.fetch_add(1);
-      if (noticeEvent != nullptr) SetEvent(noticeEvent);
-      return TRUE;
-    default:
-      // Ctrl+C and Ctrl+Break end the process through the default handler, which runs no exit
-      // hook: the console gets its modes back here, before that.
-      restoreModes();
-      return FALSE;
+void deleteFile(const char* name) { DeleteFileA(name); }
+
+class Win32NoticeSteps : public ControlNoticeSteps {
+ public:
+  void requestEnd(int request) override {
+    int none = 0;
+    endRequest.compare_exchange_strong(none, request);
+    if (noticeEvent != nullptr) SetEvent(noticeEvent);
+    if (mainThread != nullptr && readingStream.load()) CancelSynchronousIo(mainThread);
   }
+  void awaitEnd() override {
+    if (mainThread != nullptr) WaitForSingleObject(mainThread, kEndGraceMilliseconds);
+  }
+  void restoreConsole() override { restoreModes(); }
+  void removeTemporaryFiles() override { TemporaryFiles::removeAll(deleteFile); }
+  // At once and without the exit hooks: the program's thread is stopped wherever it was, and
+  // nothing may wait for a lock it held.
+  void endProcess(std::uint32_t status) override { TerminateProcess(GetCurrentProcess(), status); }
+};
+
+BOOL WINAPI onConsoleControl(DWORD type) {
+  Win32NoticeSteps steps;
+  return answerControlNotice(type, steps) ? TRUE : FALSE;
 }
 
 bool isConsole(HANDLE handle, DWORD& mode) {
   return handle != INVALID_HANDLE_VALUE && handle != nullptr && GetConsoleMode(handle, &mode);
 }
 
-// Shift, Ctrl, Alt, the lock keys and the Windows keys alone type nothing.
-bool isModifierKey(WORD virtualKey) {
-  switch (virtualKey) {
-    case VK_SHIFT:
-    case VK_CONTROL:
-    case VK_MENU:
-    case VK_CAPITAL:
-    case VK_NUMLOCK:
-    case VK_SCROLL:
-    case VK_LWIN:
-    case VK_RWIN:
-    case VK_LSHIFT:
-    case VK_RSHIFT:
-    case VK_LCONTROL:
-    case VK_RCONTROL:
-    case VK_LMENU:
-    case VK_RMENU:
-      return true;
-    default:
-      return false;
-  }
-}
-
-// The key text of one key-down record: its character in the input code page, or for a key
-// without one the character 255 and the scan code, which for these keys is the PC BIOS
-// extended code. Empty for a key that gives nothing.
-std::string keyText(const KEY_EVENT_RECORD& key) {
-  const char character = key.uChar.AsciiChar;
-  if (character != 0) return std::string(1, character);
-  // Some consoles deliver Esc without its character.
-  if (key.wVirtualKeyCode == VK_ESCAPE) return "\x1b";
-  if (isModifierKey(key.wVirtualKeyCode) || key.wVirtualScanCode == 0) return {};
-  return std::string{kExtended, static_cast<char>(key.wVirtualScanCode & 0xFF)};
-}
-
-void appendKeys(const INPUT_RECORD& record, std::vector<std::string>& keys) {
-  if (record.EventType != KEY_EVENT) return;
-  const KEY_EVENT_RECORD& key = record.Event.KeyEvent;
-  if (!key.bKeyDown) return;
-  const std::string text = keyText(key);
-  if (text.empty()) return;
-  for (WORD repeat = std::max<WORD>(key.wRepeatCount, 1); repeat > 0; --repeat) {
-    keys.push_back(text);
-  }
+ConsoleKeyRecord keyRecordOf(const KEY_EVENT_RECORD& key) {
+  ConsoleKeyRecord record;
+  record.keyDown = key.bKeyDown != FALSE;
+  record.repeatCount = key.wRepeatCount;
+  record.virtualKey = key.wVirtualKeyCode;
+  record.scanCode = key.wVirtualScanCode;
+  record.character = key.uChar.AsciiChar;
+  record.controlState = key.dwControlKeyState;
+  return record;
 }
 
 class Win32Terminal : public Terminal {
@@ -147,6 +132,7 @@ class Win32Terminal : public Terminal {
     inputIsConsole_ = isConsole(input_, mode);
     outputIsConsole_ = isConsole(output_, mode);
     enterDialogueModes();
+    registerControlHandler();
   }
 
   ~Win32Terminal() override { restoreModes(); }
@@ -188,32 +174,69 @@ class Win32Terminal : public Terminal {
     SetConsoleCursorPosition(output_, spot);
   }
 
+  // The whole buffer, not only the window: a cursor move to a row above the window scrolls the
+  // window there. A buffer as tall as its window, as a console with no history has, is the
+  // case that needs the room.
+  CursorRoom cursorRoom() override {
+    CONSOLE_SCREEN_BUFFER_INFO info;
+    if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) {
+      return Terminal::cursorRoom();
+    }
+    return {info.dwCursorPosition.Y, info.dwSize.Y - 1 - info.dwCursorPosition.Y};
+  }
+
+  void scrollDown(int rows) override {
+    CONSOLE_SCREEN_BUFFER_INFO info{};
+    if (!outputIsConsole_ || rows <= 0 || !GetConsoleScreenBufferInfo(output_, &info)) return;
+    const SHORT width = info.dwSize.X;
+    const SHORT height = info.dwSize.Y;
+    const WORD attributes = info.wAttributes;
+    const COORD origin{0, 0};
+    if (rows < height) {
+      CHAR_INFO blank{};
+      blank.Char.AsciiChar = ' ';
+      blank.Attributes = attributes;
+      // Only the rows that stay are moved: a move that carries rows past the bottom of the
+      // buffer is drawn wrongly by some consoles (Wine's on a terminal).
+      const SMALL_RECT staying{0, 0, static_cast<SHORT>(width - 1),
+                               static_cast<SHORT>(height - 1 - rows)};
+      ScrollConsoleScreenBufferA(output_, &staying, nullptr, COORD{0, static_cast<SHORT>(rows)},
+                                 &blank);
+    } else {
+      const DWORD cells = static_cast<DWORD>(width) * static_cast<DWORD>(height);
+      DWORD written = 0;
+      FillConsoleOutputCharacterA(output_, ' ', cells, origin, &written);
+      FillConsoleOutputAttribute(output_, attributes, cells, origin, &written);
+    }
+    SetConsoleCursorPosition(output_, origin);
+  }
+
   bool interactive() override { return inputIsConsole_; }
 
   void takeKeys(std::vector<std::string>& keys) override {
-    registerControlHandler();
     if (inputIsConsole_) {
       takeConsoleKeys(keys);
     } else {
       if (!stream_.hasKey() && !stream_.ended() && streamHasBytes()) stream_.fill();
       if (stream_.hasKey()) keys.push_back(stream_.takeKey());
     }
-    for (int notices = closeNotices.exchange(0); notices > 0; --notices) {
-      keys.emplace_back(kCloseKey);
-    }
   }
 
   InputWait waitForInput() override {
-    if (closeNotices.load() > 0) return InputWait::ready;
+    if (endRequest.load() != 0) return InputWait::signalled;
     if (!inputIsConsole_) {
       if (stream_.hasKey()) return InputWait::ready;
-      return stream_.ended() || !stream_.fill() ? InputWait::ended : InputWait::ready;
+      const bool ended = stream_.ended() || !stream_.fill();
+      // A read cut short by an end request is no end of the input.
+      if (endRequest.load() != 0) return InputWait::signalled;
+      return ended ? InputWait::ended : InputWait::ready;
     }
     // The input handle is signalled while any event waits, and the notice event when the
-    // control handler has queued a key.
+    // control handler has noted an end request.
     std::array<HANDLE, 2> handles{input_, noticeEvent};
     const DWORD count = noticeEvent != nullptr ? 2 : 1;
     const DWORD result = WaitForMultipleObjects(count, handles.data(), FALSE, INFINITE);
+    if (endRequest.load() != 0) return InputWait::signalled;
     if (result == WAIT_FAILED) return InputWait::ended;
     return InputWait::ready;
   }
@@ -223,6 +246,8 @@ class Win32Terminal : public Terminal {
     if (inputIsConsole_) return false;
     return stream_.readLine(line);
   }
+
+  int endingSignal() const override { return endRequest.load(); }
 
  private:
   // No echo and no line input, so each key reaches the program as it is pressed; processed
@@ -257,10 +282,13 @@ class Win32Terminal : public Terminal {
     savedModes.changed = savedModes.inputSaved || savedModes.outputSaved;
   }
 
+  // From the start, so that a notice at any moment finds the modes to give back.
   void registerControlHandler() {
-    if (handlerRegistered_) return;
-    handlerRegistered_ = true;
-    noticeEvent = CreateEventW(nullptr, FALSE, FALSE, nullptr);
+    noticeEvent = CreateEventW(nullptr, TRUE, FALSE, nullptr);
+    if (!DuplicateHandle(GetCurrentProcess(), GetCurrentThread(), GetCurrentProcess(), &mainThread,
+                         0, FALSE, DUPLICATE_SAME_ACCESS)) {
+      mainThread = nullptr;
+    }
     SetConsoleCtrlHandler(onConsoleControl, TRUE);
   }
 
@@ -275,7 +303,11 @@ class Win32Terminal : public Terminal {
       }
       DWORD read = 0;
       if (!ReadConsoleInputA(input_, records.data(), count, &read)) return;
-      for (DWORD i = 0; i < read; ++i) appendKeys(records[i], keys);
+      for (DWORD i = 0; i < read; ++i) {
+        if (records[i].EventType == KEY_EVENT) {
+          appendKeyTexts(keyRecordOf(records[i].Event.KeyEvent), keys);
+        }
+      }
     }
   }
 
@@ -292,7 +324,10 @@ class Win32Terminal : public Terminal {
   std::ptrdiff_t readStream(char* buffer, std::size_t size) {
     DWORD read = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 16));
-    if (!ReadFile(input_, buffer, wanted, &read, nullptr)) return 0;
+    readingStream.store(true);
+    const BOOL done = ReadFile(input_, buffer, wanted, &read, nullptr);
+    readingStream.store(false);
+    if (!done) return 0;
     return static_cast<std::ptrdiff_t>(read);
   }
 
@@ -312,7 +347,6 @@ class Win32Terminal : public Terminal {
   HANDLE error_;
   bool inputIsConsole_ = false;
   bool outputIsConsole_ = false;
-  bool handlerRegistered_ = false;
   DWORD inputMode_ = 0;
   DWORD outputMode_ = 0;
   StreamInput stream_{[this](char* buffer, std::size_t size) { return readStream(buffer, size); }};

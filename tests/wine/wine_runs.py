@@ -2,7 +2,7 @@
 """Drives the Windows build in a real Wine console inside tmux: keys go in with send-keys, the
 console output is read from a file or from the pane.
 
-Six runs, each in a fresh folder under drive_c of one fresh Wine prefix:
+Eight runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   failure  Wine's own tools (there is no sort.exe): the sort check fails, "8" is swallowed at the
            failure screen and "9" ends the run with status 0.
   typical  the typical run, with stand-ins for sort.exe and find.exe in system32: both reports
@@ -12,6 +12,11 @@ Six runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   wrapped  the typical answers in a console 40 columns wide, typed past the end of their rows
            and edited back across the row boundary: each answer shown as it ended up, nothing
            left over on the rows below, the same reports.
+  tall     the typical answers in a console 40 columns wide and 10 rows high, the first one
+           typed taller than the console and edited at its start once its first row has
+           scrolled away: the first rows shown again, prompt's columns blank, the same reports.
+  interrupt  Ctrl+C at a prompt, with the reports open: the status of a program that Ctrl+C
+           ended (not 0), and no file in the folder beyond what the dialogue had made.
   piped    the typical answers from a pipe instead of a console: the same reports and, but for
            what the commands print, the same console output as the Linux build.
   names    the typical answers from a pipe in a folder of legal Windows names that cmd.exe reads
@@ -33,6 +38,10 @@ import time
 TMUX_SOCKET = None
 PANE_WIDTH, PANE_HEIGHT = 120, 50
 WRAPPED_WIDTH = 40
+TALL_HEIGHT = 10
+# Windows ends a program that Ctrl+C stopped with STATUS_CONTROL_C_EXIT; Wine hands the low byte of
+# a Windows exit status on as the process's status.
+CONTROL_C_EXIT = 0xC000013A & 0xFF
 WAIT_SECONDS = 30
 
 # The typical run's answers, as the Linux build reads them from a pipe.
@@ -97,7 +106,7 @@ class Wine:
 class Run:
     """The program started in a tmux pane, in `folder`; output to out.txt or to the pane."""
 
-    def __init__(self, wine, exe, folder, to_console=False, width=PANE_WIDTH):
+    def __init__(self, wine, exe, folder, to_console=False, width=PANE_WIDTH, height=PANE_HEIGHT):
         self.folder = folder
         self.session = os.path.basename(folder)
         self.to_console = to_console
@@ -111,7 +120,7 @@ class Run:
         for key in ("WINEPREFIX", "WINEDEBUG", "WINEDLLOVERRIDES"):
             env_args += ["-e", f"{key}={wine.env[key]}"]
         tmux("new-session", "-d", "-s", self.session, "-x", str(width), "-y",
-             str(PANE_HEIGHT), *env_args, command)
+             str(height), *env_args, command)
         self.started = time.monotonic()
 
     def text(self):
@@ -147,6 +156,16 @@ class Run:
             time.sleep(0.05)
         raise Failure(f"{self.session}: no {needle!r} after position {start}; output:\n"
                       + self.text()[-3000:])
+
+    def wait_rows(self, rows):
+        """Waits until the rows on the screen are `rows` (without the blanks at their ends)."""
+        deadline = time.monotonic() + WAIT_SECONDS
+        while time.monotonic() < deadline:
+            if self.rows().split("\n")[:len(rows)] == rows:
+                return
+            time.sleep(0.05)
+        raise Failure(f"{self.session}: the screen does not show\n" + "\n".join(rows)
+                      + "\nbut\n" + self.rows())
 
     def keys(self, *keys):
         """tmux key names (Up, F1, BSpace, Enter) or literal text."""
@@ -351,6 +370,72 @@ def wrapped_run(wine, exe, expected):
         run.close()
 
 
+def tall_run(wine, exe, expected):
+    """The first answer typed taller than a console of 10 rows, then edited at its start (Home,
+    Delete) after its first row has scrolled away, and the cursor taken right into the row that
+    the redraw pushed off the bottom. The screen shows the answer's rows where they belong each
+    time, and the reports are the typical ones: the answer ends at its comma."""
+    run = Run(wine, exe, wine.folder("tall"), to_console=True, width=WRAPPED_WIDTH,
+              height=TALL_HEIGHT)
+    filler = "".join(f"{i:03d}." for i in range(110))
+    start = len(PROMPTS[0]) % WRAPPED_WIDTH
+
+    def layout(answer):
+        # The rows of the answer: the prompt's columns of the first one blank.
+        text = " " * start + answer
+        return [text[i:i + WRAPPED_WIDTH].rstrip() for i in range(0, len(text), WRAPPED_WIDTH)]
+
+    home = ("1b", "5b", "48")
+    end = ("1b", "5b", "46")
+    try:
+        answer_menus(run)
+        run.wait_for(PROMPTS[0])
+        run.literal("XB," + filler)
+        typed = layout("XB," + filler)
+        expect(len(typed) > TALL_HEIGHT + 1, "tall: the answer is not taller than the console")
+        run.wait_rows(typed[-TALL_HEIGHT:])
+        run.hex_keys(*home)
+        run.wait_rows(typed[:TALL_HEIGHT])
+        run.keys("DC")
+        edited = layout("B," + filler)
+        run.wait_rows(edited[:TALL_HEIGHT])
+        # Right from the start to the first column of the row below the screen's last one: that
+        # row is written whole, and as it fills the bottom row the console scrolls once more,
+        # leaving the cursor a new row, blank until the cursor comes to it.
+        rights = WRAPPED_WIDTH - start + (TALL_HEIGHT - 1) * WRAPPED_WIDTH
+        tmux("send-keys", "-t", run.session, *(["Right"] * rights))
+        run.wait_rows(edited[2:TALL_HEIGHT + 1] + [""])
+        run.hex_keys(*end)
+        run.keys("Enter")
+        at = 0
+        for prompt, answer in zip(PROMPTS[1:], ("C", "2", "20", "E")):
+            at = run.wait_for(prompt, at)
+            run.literal(answer)
+            run.keys("Enter")
+        status = run.wait_status()
+        expect(status == 0, f"tall: exit status {status}; screen:\n{run.rows()}")
+        check_reports(run, expected)
+    finally:
+        run.close()
+
+
+def interrupt_run(wine, exe):
+    """Ctrl+C at the first prompt, where the reports are open."""
+    run = Run(wine, exe, wine.folder("interrupt"), to_console=True)
+    try:
+        answer_menus(run)
+        run.wait_for(PROMPTS[0])
+        run.literal("B")
+        run.keys("C-c")
+        status = run.wait_status()
+        expect(status == CONTROL_C_EXIT,
+               f"interrupt: exit status {status}, not {CONTROL_C_EXIT}; screen:\n{run.rows()}")
+        left = sorted(set(os.listdir(run.folder)) - set(LEFT_BEHIND) - set(REPORTS))
+        expect(not left, f"interrupt: files left in the folder: {left}")
+    finally:
+        run.close()
+
+
 def piped_run(wine, exe, expected):
     """Input from a pipe: the same dialogue and reports as on Linux. Only what the commands print
     differs: Wine's copy says nothing, and its chcp finds no console to set."""
@@ -396,7 +481,8 @@ def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
-    parser.add_argument("--runs", default="failure,typical,editing,wrapped,piped,names",
+    parser.add_argument("--runs",
+                        default="failure,typical,editing,wrapped,tall,interrupt,piped,names",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
@@ -421,6 +507,8 @@ def main():
                            ("typical", lambda: typical_run(wine, windows_exe, expected)),
                            ("editing", lambda: editing_run(wine, windows_exe, expected)),
                            ("wrapped", lambda: wrapped_run(wine, windows_exe, expected)),
+                           ("tall", lambda: tall_run(wine, windows_exe, expected)),
+                           ("interrupt", lambda: interrupt_run(wine, windows_exe)),
                            ("piped", lambda: piped_run(wine, windows_exe, expected)),
                            ("names", lambda: names_run(wine, windows_exe, expected))):
             if name != "stand-ins" and name not in args.runs.split(","):
