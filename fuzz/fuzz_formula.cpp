@@ -17,14 +17,14 @@
 
 #include "check.h"
 #include "console/console.h"
-#include "console/scripted_terminal.h"
 #include "files/file_table.h"
 #include "formula/column_names.h"
 #include "formula/formula_plan.h"
 #include "formula/reports.h"
 #include "run/identity.h"
 #include "run/records.h"
-#include "test_support.h"
+#include "support/dialogue.h"
+#include "support/test_support.h"
 
 namespace {
 
@@ -192,9 +192,8 @@ extern "C" int LLVMFuzzerTestOneInput(const std::uint8_t* data, std::size_t size
   }
   CHECK(steps[4].formulaText == "=" + upper(cells.groupColumn + cells.startRowText));
 
-  ScriptedTerminal terminal;
-  FileTable files;
-  Console console(terminal, files);
+  testing::Dialogue dialogue;
+  auto& [terminal, files, console] = dialogue;
   ReportPair reports;
   openReports(console, files, reports);
   writeReportHeaders(files, reports, deriveIdentity(kSourceName), settings, cells);

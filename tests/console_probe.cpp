@@ -50,7 +50,7 @@ std::string readable(std::string_view key) {
 int main() {
   const auto terminal = makeProcessTerminal();
   FileTable files;
-  Console console(*terminal, files);
+  Console console(*terminal, [&files] { files.closeAllFiles(); });
   try {
     dialogue(console, files);
   } catch (const ProgramEnded& end) {

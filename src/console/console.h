@@ -9,11 +9,10 @@
 #include <string_view>
 
 #include "console/key_queue.h"
+#include "console/printed_integer.h"
 #include "console/terminal.h"
 
 namespace sumquill {
-
-class FileTable;
 
 /// Exit statuses of the process.
 inline constexpr int kExitSuccess = 0;
@@ -25,9 +24,6 @@ inline constexpr int kExitFailure = 1;
 struct ProgramEnded {
   int status;
 };
-
-/// "7" gives " 7", 0 gives " 0", -12 gives "-12": a blank or a minus sign, then the digits.
-std::string printedInteger(std::int32_t value);
 
 /// What follows an integer written by `printInteger`.
 enum class IntegerEnding { lineEnd, nextZone };
@@ -49,7 +45,9 @@ class Console {
  public:
   static constexpr std::string_view kLineEnd = "\r\n";
 
-  Console(Terminal& terminal, FileTable& files);
+  /// `beforeEnd` runs when the program ends through `endProgram`, before it unwinds: the run
+  /// closes its files there, so that what was written is on disk whichever screen ended it.
+  explicit Console(Terminal& terminal, std::function<void()> beforeEnd = {});
 
   void printText(std::string_view text);
   void printLine(std::string_view text);
@@ -75,7 +73,7 @@ class Console {
   /// One line of a diagnostic, to standard error.
   void printError(std::string_view line) { terminal_.writeError(line); }
 
-  /// Closes every open file and ends the run. Does not return.
+  /// Runs `beforeEnd` and ends the run. Does not return.
   [[noreturn]] void endProgram(int status = kExitSuccess);
 
   /// Width and column counter as this console sees them; for tests.
@@ -98,7 +96,7 @@ class Console {
   std::string editLine();
 
   Terminal& terminal_;
-  FileTable& files_;
+  std::function<void()> beforeEnd_;
   KeyQueue queue_;
   /// Keys the terminal handed over beyond the queue's room, oldest first: they move into the
   /// queue as it empties, so a long paste is never pushed out of it.

@@ -2,15 +2,13 @@
 
 #include <algorithm>
 
+#include "console/keys.h"
+
 namespace sumquill {
 
 namespace {
 
 using namespace console_keys;
-
-constexpr char kExtended = '\xFF';
-constexpr char kBackspace = 8;
-constexpr char kDelete = 127;
 
 bool isModifierKey(std::uint16_t virtualKey) {
   switch (virtualKey) {
@@ -46,7 +44,7 @@ bool altHeld(const ConsoleKeyRecord& record) {
 }
 
 std::string characterText(char character) {
-  return std::string(1, character == kDelete ? kBackspace : character);
+  return std::string(1, character == keys::kDelete ? keys::kBackspace : character);
 }
 
 // The text of one key-down record; empty for a key that gives nothing.
@@ -56,7 +54,7 @@ std::string keyDownText(const ConsoleKeyRecord& record) {
   // Some consoles deliver Esc without its character.
   if (record.virtualKey == kEscape) return "\x1b";
   if (isModifierKey(record.virtualKey) || record.scanCode == 0) return {};
-  return std::string{kExtended, static_cast<char>(record.scanCode & 0xFF)};
+  return keys::extended(static_cast<char>(record.scanCode & 0xFF));
 }
 
 }  // namespace

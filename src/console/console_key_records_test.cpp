@@ -6,8 +6,7 @@
 #include <vector>
 
 #include "console/console.h"
-#include "console/scripted_terminal.h"
-#include "files/file_table.h"
+#include "support/dialogue.h"
 
 namespace sumquill {
 namespace {
@@ -144,9 +143,8 @@ TEST(ConsoleKeyRecords, AnswersAtAPromptAreWhatWasTyped) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.name);
-    ScriptedTerminal terminal;
-    FileTable files;
-    Console console(terminal, files);
+    testing::Dialogue dialogue;
+    auto& [terminal, files, console] = dialogue;
     for (auto& key : keysFrom(c.records)) terminal.typeKey(std::move(key));
     terminal.type("<enter>");
     EXPECT_EQ(console.linePromptText("Q"), c.answer);

@@ -2,16 +2,16 @@
 
 #include <array>
 
+#include "console/keys.h"
+
 namespace sumquill {
 
 namespace {
 
-constexpr char kEscape = 0x1B;
-constexpr char kExtended = '\xFF';
+using keys::extended;
+using keys::kEscape;
 // Longer parameter runs come from no key; the rest of such a sequence is still swallowed.
 constexpr std::size_t kMaxParameters = 16;
-
-std::string extended(char code) { return std::string{kExtended, code}; }
 
 bool isParameter(char byte) { return byte >= 0x20 && byte <= 0x3F; }
 bool isFinal(char byte) { return byte >= 0x40 && byte <= 0x7E; }
@@ -20,17 +20,17 @@ bool isFinal(char byte) { return byte >= 0x40 && byte <= 0x7E; }
 char cursorKey(char final) {
   switch (final) {
     case 'A':
-      return 'H';  // Up
+      return keys::kUp;
     case 'B':
-      return 'P';  // Down
+      return keys::kDown;
     case 'C':
-      return 'M';  // Right
+      return keys::kRight;
     case 'D':
-      return 'K';  // Left
+      return keys::kLeft;
     case 'H':
-      return 'G';  // Home
+      return keys::kHome;
     case 'F':
-      return 'O';  // End
+      return keys::kEnd;
     default:
       return 0;
   }
@@ -42,11 +42,13 @@ char tildeKey(int number) {
     int number;
     char code;
   };
+  using namespace keys;
   static constexpr std::array kTable{
-      Entry{1, 'G'},  Entry{7, 'G'},  Entry{4, 'O'},  Entry{8, 'O'},  Entry{2, 'R'},
-      Entry{3, 'S'},  Entry{5, 'I'},  Entry{6, 'Q'},  Entry{11, ';'}, Entry{12, '<'},
-      Entry{13, '='}, Entry{14, '>'}, Entry{15, '?'}, Entry{17, '@'}, Entry{18, 'A'},
-      Entry{19, 'B'}, Entry{20, 'C'}, Entry{21, 'D'},
+      Entry{1, kHome},    Entry{7, kHome},      Entry{4, kEnd},     Entry{8, kEnd},
+      Entry{2, kInsert},  Entry{3, kDeleteKey}, Entry{5, kPageUp},  Entry{6, kPageDown},
+      Entry{11, kF1},     Entry{12, kF1 + 1},   Entry{13, kF1 + 2}, Entry{14, kF1 + 3},
+      Entry{15, kF1 + 4}, Entry{17, kF1 + 5},   Entry{18, kF1 + 6}, Entry{19, kF1 + 7},
+      Entry{20, kF1 + 8}, Entry{21, kF1 + 9},
   };
   for (const auto& entry : kTable) {
     if (entry.number == number) return entry.code;
@@ -74,12 +76,12 @@ void KeyDecoder::ground(char byte, std::vector<std::string>& keys) {
       break;
     case 0:
       break;  // Ctrl+Space and the like: no key of this program has code 0
-    case 127:
-      keys.emplace_back("\b");
+    case keys::kDelete:
+      keys.emplace_back(1, keys::kBackspace);
       break;
-    case '\r':
-    case '\n':
-      keys.emplace_back("\r");
+    case keys::kEnter:
+    case keys::kLineFeed:
+      keys.emplace_back(1, keys::kEnter);
       break;
     default:
       keys.emplace_back(1, byte);
@@ -95,7 +97,7 @@ void KeyDecoder::finish(char final, std::vector<std::string>& keys) {
     code = tildeKey(plainNumber(parameters_));
   } else if (parameters_.empty() || (csi && parameters_ == "1")) {
     code = cursorKey(final);
-    if (final >= 'P' && final <= 'S') code = static_cast<char>(';' + (final - 'P'));
+    if (final >= 'P' && final <= 'S') code = static_cast<char>(keys::kF1 + (final - 'P'));
   }
   if (code != 0) keys.push_back(extended(code));
 }
@@ -135,7 +137,7 @@ void KeyDecoder::feed(std::string_view bytes, std::vector<std::string>& keys) {
       case State::linuxFunction:
         state_ = State::ground;
         if (byte >= 'A' && byte <= 'E')
-          keys.push_back(extended(static_cast<char>(';' + (byte - 'A'))));
+          keys.push_back(extended(static_cast<char>(keys::kF1 + (byte - 'A'))));
         break;
     }
   }

@@ -5,7 +5,7 @@
 #include <string>
 #include <vector>
 
-#include "console/scripted_terminal.h"
+#include "support/scripted_terminal.h"
 
 namespace sumquill {
 namespace {

@@ -126,6 +126,14 @@ std::string StreamInput::takeKey() {
   return key;
 }
 
+void StreamInput::handOverKey(std::vector<std::string>& keys,
+                              const std::function<bool()>& bytesWaiting) {
+  if (!hasKey() && !ended_ && bytesWaiting()) fill();
+  if (hasKey()) keys.push_back(takeKey());
+}
+
+bool StreamInput::awaitInput() { return hasKey() || (!ended_ && fill()); }
+
 bool StreamInput::readLine(std::string& line) {
   dropOwedLineEnd(true);
   TypedLine typed;

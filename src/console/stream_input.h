@@ -6,6 +6,7 @@
 #include <cstddef>
 #include <functional>
 #include <string>
+#include <vector>
 
 namespace sumquill {
 
@@ -33,6 +34,14 @@ class StreamInput {
   bool readLine(std::string& line);
   /// True once a read has reported the end of the input.
   bool ended() const { return ended_; }
+
+  // What both terminal backends do with input that is no console.
+  /// Appends the next key to `keys`, if there is one. Reads only when no key is buffered and
+  /// `bytesWaiting` says that a read would not wait, so this never blocks; the lines behind the
+  /// key stay for `readLine`.
+  void handOverKey(std::vector<std::string>& keys, const std::function<bool()>& bytesWaiting);
+  /// Blocks until a key or more bytes are there; false once the input has ended.
+  bool awaitInput();
 
  private:
   /// What is still owed to the line end of the last key.

@@ -397,18 +397,14 @@ void PosixTerminal::takeKeys(std::vector<std::string>& keys) {
     decoded_.clear();
     return;
   }
-  if (!stream_.hasKey() && !stream_.ended() && waitOnInput(0) != Polled::timeout) stream_.fill();
-  if (stream_.hasKey()) keys.push_back(stream_.takeKey());
+  stream_.handOverKey(keys, [this] { return waitOnInput(0) != Polled::timeout; });
 }
 
 InputWait PosixTerminal::waitForInput() {
   if (gEndingSignal != 0) return InputWait::signalled;
   if (!console_) {
-    if (stream_.hasKey()) return InputWait::ready;
-    if (stream_.ended() || !stream_.fill()) {
-      return gEndingSignal != 0 ? InputWait::signalled : InputWait::ended;
-    }
-    return InputWait::ready;
+    if (stream_.awaitInput()) return InputWait::ready;
+    return gEndingSignal != 0 ? InputWait::signalled : InputWait::ended;
   }
   if (!decoded_.empty()) return InputWait::ready;
   if (!consoleEnded_) {

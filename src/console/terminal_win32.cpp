@@ -11,14 +11,6 @@
 // (Ctrl+C, Ctrl+Break, a closed window, log-off, shut-down) are answered as console_control.h
 // lays out; this file only supplies the calls.
 
-// Only the console and handle functions are needed; the rest of windows.h slows every build.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-// windows.h would otherwise define min and max as macros and break std::min and std::max.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <windows.h>
 
 // Older SDK headers lack the virtual-terminal flags; the program only ever clears them.
@@ -217,19 +209,17 @@ class Win32Terminal : public Terminal {
     if (inputIsConsole_) {
       takeConsoleKeys(keys);
     } else {
-      if (!stream_.hasKey() && !stream_.ended() && streamHasBytes()) stream_.fill();
-      if (stream_.hasKey()) keys.push_back(stream_.takeKey());
+      stream_.handOverKey(keys, [this] { return streamHasBytes(); });
     }
   }
 
   InputWait waitForInput() override {
     if (endRequest.load() != 0) return InputWait::signalled;
     if (!inputIsConsole_) {
-      if (stream_.hasKey()) return InputWait::ready;
-      const bool ended = stream_.ended() || !stream_.fill();
+      const bool more = stream_.awaitInput();
       // A read cut short by an end request is no end of the input.
       if (endRequest.load() != 0) return InputWait::signalled;
-      return ended ? InputWait::ended : InputWait::ready;
+      return more ? InputWait::ready : InputWait::ended;
     }
     // The input handle is signalled while any event waits, and the notice event when the
     // control handler has noted an end request.

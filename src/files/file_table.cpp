@@ -6,7 +6,7 @@
 #include <random>
 #include <system_error>
 
-#include "console/console.h"
+#include "console/printed_integer.h"
 #include "console/temporary_files.h"
 #include "files/regular_file.h"
 

@@ -8,7 +8,7 @@
 #include <initializer_list>
 #include <system_error>
 
-#include "test_support.h"
+#include "support/test_support.h"
 
 #ifndef _WIN32
 #include <sys/stat.h>

@@ -1,11 +1,3 @@
-// Only the file functions are needed; the rest of windows.h slows every build.
-#ifndef WIN32_LEAN_AND_MEAN
-#define WIN32_LEAN_AND_MEAN
-#endif
-// windows.h would otherwise define min and max as macros and break std::min and std::max.
-#ifndef NOMINMAX
-#define NOMINMAX
-#endif
 #include <fcntl.h>
 #include <io.h>
 #include <windows.h>

@@ -2,18 +2,13 @@
 
 #include <gtest/gtest.h>
 
-#include "console/console.h"
-#include "console/scripted_terminal.h"
-#include "files/file_table.h"
 #include "run/records.h"
+#include "support/dialogue.h"
 
 namespace sumquill {
 namespace {
 
-struct CellPrompts : ::testing::Test {
-  ScriptedTerminal terminal;
-  FileTable files;
-  Console console{terminal, files};
+struct CellPrompts : ::testing::Test, testing::Dialogue {
   CellParameters cells;
 
   void enter(std::string_view tableType, std::string_view script) {

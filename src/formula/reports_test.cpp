@@ -9,11 +9,11 @@
 #include <system_error>
 
 #include "console/console.h"
-#include "console/scripted_terminal.h"
 #include "formula/formula_plan.h"
 #include "run/identity.h"
 #include "run/records.h"
-#include "test_support.h"
+#include "support/dialogue.h"
+#include "support/test_support.h"
 
 namespace sumquill {
 namespace {
@@ -39,9 +39,10 @@ RunSettings settingsFor(std::string_view tableType) {
 
 struct Reports : ::testing::Test {
   testing::ScopedTempDir dir;
-  ScriptedTerminal terminal;
-  FileTable files;
-  Console console{terminal, files};
+  testing::Dialogue dialogue;
+  ScriptedTerminal& terminal = dialogue.terminal;
+  FileTable& files = dialogue.files;
+  Console& console = dialogue.console;
   CellParameters cells{"B", "C", 2, "2", 20, "E"};
   ProgramIdentity identity = deriveIdentity(kSourceName);
 

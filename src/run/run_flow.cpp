@@ -41,8 +41,10 @@ namespace {
 }  // namespace
 
 int runProgram(Terminal& terminal, Shell& shell, std::string_view sourceName) {
+  // The run owns its files: whichever screen ends the program, they are closed first, so that
+  // what was written is on disk (and a report not finished is dropped).
   FileTable files;
-  Console console(terminal, files);
+  Console console(terminal, [&files] { files.closeAllFiles(); });
   try {
     runScreens(console, files, shell, sourceName);
   } catch (const ProgramEnded& end) {

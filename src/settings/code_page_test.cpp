@@ -5,10 +5,10 @@
 #include <optional>
 
 #include "console/console.h"
-#include "console/scripted_terminal.h"
 #include "files/file_table.h"
 #include "run/records.h"
-#include "test_support.h"
+#include "support/dialogue.h"
+#include "support/test_support.h"
 
 namespace sumquill {
 namespace {
@@ -68,10 +68,7 @@ class ChattyShell : public Shell {
 };
 
 /// One run of the screen with its own console, a shell that records, and fresh settings.
-struct CodePageScreen {
-  ScriptedTerminal terminal;
-  FileTable files;
-  Console console{terminal, files};
+struct CodePageScreen : testing::Dialogue {
   ChattyShell chatty{terminal};
   testing::RecordingShell shell{&chatty};
   RunSettings settings;
@@ -79,12 +76,9 @@ struct CodePageScreen {
   /// Runs the screen on the keys of `script`; the exit status when it ended the program.
   std::optional<int> select(std::string_view script) {
     terminal.type(script);
-    try {
-      selectCodePage(console, shell, settings);
-    } catch (const ProgramEnded& end) {
-      return end.status;
-    }
-    return std::nullopt;
+    const int status = testing::endStatusOf([this] { selectCodePage(console, shell, settings); });
+    if (status == -1) return std::nullopt;
+    return status;
   }
 };
 

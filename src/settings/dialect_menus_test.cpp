@@ -3,9 +3,9 @@
 #include <gtest/gtest.h>
 
 #include "console/console.h"
-#include "console/scripted_terminal.h"
 #include "files/file_table.h"
 #include "run/records.h"
+#include "support/dialogue.h"
 
 namespace sumquill {
 namespace {
@@ -40,9 +40,8 @@ TEST(DialectMenus, EveryCombinationWithIgnoredKeysBeforeEachChoice) {
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.keys);
-    ScriptedTerminal terminal;
-    FileTable files;
-    Console console(terminal, files);
+    testing::Dialogue dialogue;
+    auto& [terminal, files, console] = dialogue;
     RunSettings settings;
     terminal.type(c.keys);
     selectArgumentSeparator(console, settings);

@@ -4,22 +4,16 @@
 
 #include <filesystem>
 
-#include "console/console.h"
-#include "console/scripted_terminal.h"
-#include "files/file_table.h"
 #include "run/run_flow.h"
-#include "test_support.h"
+#include "support/dialogue.h"
+#include "support/test_support.h"
 
 namespace sumquill {
 namespace {
 
 const std::string kRule(58, '=');
 
-struct StartupFixture : ::testing::Test {
-  ScriptedTerminal terminal;
-  FileTable files;
-  Console console{terminal, files};
-};
+struct StartupFixture : ::testing::Test, testing::Dialogue {};
 
 TEST_F(StartupFixture, BannerNamesTheSponsorOnlyWhenTheSourceNameHasOne) {
   struct Case {
@@ -77,12 +71,7 @@ TEST_F(StartupFixture, WarningSwallowsUnlistedKeysAndGoesOnAfterOneBlankLine) {
 
 TEST_F(StartupFixture, WarningKeyTwoEndsAtOnceWithoutAnotherLine) {
   terminal.type("92");
-  try {
-    confirmSeparateDirectory(console);
-    FAIL() << "the warning returned";
-  } catch (const ProgramEnded& end) {
-    EXPECT_EQ(end.status, kExitSuccess);
-  }
+  EXPECT_EQ(testing::endStatusOf([&] { confirmSeparateDirectory(console); }), kExitSuccess);
   EXPECT_EQ(terminal.output(), kWarning);
 }
 

@@ -7,10 +7,10 @@
 #include <map>
 
 #include "console/console.h"
-#include "console/scripted_terminal.h"
 #include "files/file_table.h"
 #include "files/interpreter/command_interpreter.h"
-#include "test_support.h"
+#include "support/dialogue.h"
+#include "support/test_support.h"
 
 namespace sumquill {
 namespace {
@@ -38,16 +38,11 @@ class StandInShell : public Shell {
   Shell& next_;
 };
 
-class ToolChecks : public ::testing::Test {
+class ToolChecks : public ::testing::Test, protected testing::Dialogue {
  protected:
   /// Runs the stage; the exit status when it ended the program, -1 when it returned.
   int stage() {
-    try {
-      stageAndCheckTools(console_, files_, recording_);
-      return -1;
-    } catch (const ProgramEnded& end) {
-      return end.status;
-    }
+    return testing::endStatusOf([this] { stageAndCheckTools(console, files, recording_); });
   }
   std::vector<std::string> commandsLike(std::string_view start) const {
     std::vector<std::string> result;
@@ -58,10 +53,7 @@ class ToolChecks : public ::testing::Test {
   }
 
   testing::ScopedTempDir dir_;
-  ScriptedTerminal terminal_;
-  FileTable files_;
-  Console console_{terminal_, files_};
-  CommandInterpreter interpreter_{[this](std::string_view bytes) { terminal_.write(bytes); }};
+  CommandInterpreter interpreter_{[this](std::string_view bytes) { terminal.write(bytes); }};
   StandInShell standIns_{interpreter_};
   RecordingShell recording_{&standIns_};
 };
@@ -83,7 +75,7 @@ TEST_F(ToolChecks, StagesTheToolsChecksThemAndLeavesTheScratchFiles) {
   const std::string copied = "        1 file(s) copied.";
   const std::string checking =
       "Checking the presence of vital assistance programs of MS Windows system:";
-  EXPECT_EQ(linesOf(terminal_.output()),
+  EXPECT_EQ(linesOf(terminal.output()),
             (std::vector<std::string>{"------------------------------", checking,
                                       "- cmd.exe, sort.exe, find.exe", "", copied, copied, copied,
                                       "", checking, "cmd", "sort", "find"}));
@@ -95,7 +87,7 @@ TEST_F(ToolChecks, StagesTheToolsChecksThemAndLeavesTheScratchFiles) {
   EXPECT_EQ(found[0], "");
   EXPECT_EQ(found[1], "---------- CHECK_01.TXT");
   EXPECT_TRUE(found[2].ends_with(" cmd.exe")) << found[2];
-  EXPECT_EQ(countNonBlankLines(files_, "check_02.txt"), 4);  // the heading and three tools
+  EXPECT_EQ(countNonBlankLines(files, "check_02.txt"), 4);  // the heading and three tools
 }
 
 TEST_F(ToolChecks, ASecondStageCopiesAgain) {
@@ -123,11 +115,11 @@ TEST_F(ToolChecks, CopiesEachToolNamedInAListingLineInTheToolOrder) {
     // The listing command only leaves the prepared listing behind.
     RecordingShell shell;
     writeWholeFile("stm_01.txt", c.listing);
-    stageTools(files_, shell);
+    stageTools(files, shell);
     ASSERT_FALSE(shell.commands.empty());
     EXPECT_EQ(shell.commands.front(), "dir c:\\windows\\system32\\*.exe > stm_01.txt");
     EXPECT_EQ(std::vector<std::string>(shell.commands.begin() + 1, shell.commands.end()), c.copies);
-    EXPECT_EQ(files_.freeFileNumber(), 1);
+    EXPECT_EQ(files.freeFileNumber(), 1);
   }
 }
 
@@ -142,19 +134,19 @@ TEST_F(ToolChecks, CountsLinesWithAnythingButBlanks) {
   for (const auto& c : cases) {
     SCOPED_TRACE(::testing::PrintToString(c.content));
     writeWholeFile("counted.txt", c.content);
-    EXPECT_EQ(countNonBlankLines(files_, "counted.txt"), c.count);
+    EXPECT_EQ(countNonBlankLines(files, "counted.txt"), c.count);
   }
-  EXPECT_EQ(countNonBlankLines(files_, "missing.txt"), 0);
-  EXPECT_EQ(files_.freeFileNumber(), 1);
+  EXPECT_EQ(countNonBlankLines(files, "missing.txt"), 0);
+  EXPECT_EQ(files.freeFileNumber(), 1);
 }
 
 TEST_F(ToolChecks, AFailedCmdCheckWaitsForNineAndLeavesEveryFile) {
   fs::create_directory("check_01.txt");
   writeWholeFile("notes.txt", "mine");
-  terminal_.type("8<enter>x9");
+  terminal.type("8<enter>x9");
   EXPECT_EQ(stage(), kExitSuccess);
-  EXPECT_EQ(terminal_.pendingKeys(), 0u);
-  const std::string output = terminal_.output();
+  EXPECT_EQ(terminal.pendingKeys(), 0u);
+  const std::string output = terminal.output();
   EXPECT_TRUE(
       output.ends_with("cmd\r\nAccess is denied.\r\n"
                        "Check availability cmd.exe.\r\n"
@@ -184,14 +176,14 @@ TEST_F(ToolChecks, ACountedFileWithOneNonBlankLineFails) {
   for (const auto& c : cases) {
     SCOPED_TRACE(c.command + " writing " + ::testing::PrintToString(c.content));
     standIns_.standIns = {{c.command, {"check_02.txt", c.content}}};
-    terminal_.takeOutput();
-    if (!c.failureLine.empty()) terminal_.type("9");
+    terminal.takeOutput();
+    if (!c.failureLine.empty()) terminal.type("9");
     const int status = stage();
     if (c.failureLine.empty()) {
       EXPECT_EQ(status, -1);
     } else {
       EXPECT_EQ(status, kExitSuccess);
-      const auto lines = linesOf(terminal_.takeOutput());
+      const auto lines = linesOf(terminal.takeOutput());
       ASSERT_GE(lines.size(), 3u);
       EXPECT_EQ(lines[lines.size() - 3], c.failureLine);
     }

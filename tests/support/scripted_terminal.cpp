@@ -1,8 +1,10 @@
-#include "console/scripted_terminal.h"
+#include "support/scripted_terminal.h"
 
 #include <array>
 #include <string>
 #include <utility>
+
+#include "console/keys.h"
 
 namespace sumquill {
 
@@ -10,48 +12,29 @@ namespace {
 
 struct NamedKey {
   std::string_view name;
-  std::string_view key;
+  char code;
+  bool extended;  ///< a key without a character: `code` is its extended code
 };
 
 constexpr std::array kNamedKeys{
-    NamedKey{"enter", "\r"},
-    NamedKey{"bs", "\b"},
-    NamedKey{"tab", "\t"},
-    NamedKey{"esc", "\x1b"},
-    NamedKey{"up", "\xFFH"},
-    NamedKey{"down", "\xFFP"},
-    NamedKey{"left", "\xFFK"},
-    NamedKey{"right", "\xFFM"},
-    NamedKey{"home", "\xFFG"},
-    NamedKey{"end", "\xFFO"},
-    NamedKey{"pgup", "\xFFI"},
-    NamedKey{"pgdn", "\xFFQ"},
-    NamedKey{"ins", "\xFFR"},
-    NamedKey{"del", "\xFFS"},
-    NamedKey{"f1", "\xFF;"},
-    NamedKey{"f2", "\xFF<"},
-    NamedKey{"f3", "\xFF="},
-    NamedKey{"f4", "\xFF>"},
-    NamedKey{"f5", "\xFF?"},
-    NamedKey{"f6", "\xFF@"},
-    NamedKey{"f7",
-             "\xFF"
-             "A"},
-    NamedKey{"f8",
-             "\xFF"
-             "B"},
-    NamedKey{"f9",
-             "\xFF"
-             "C"},
-    NamedKey{"f10",
-             "\xFF"
-             "D"},
+    NamedKey{"enter", keys::kEnter, false}, NamedKey{"bs", keys::kBackspace, false},
+    NamedKey{"tab", keys::kTab, false},     NamedKey{"esc", keys::kEscape, false},
+    NamedKey{"up", keys::kUp, true},        NamedKey{"down", keys::kDown, true},
+    NamedKey{"left", keys::kLeft, true},    NamedKey{"right", keys::kRight, true},
+    NamedKey{"home", keys::kHome, true},    NamedKey{"end", keys::kEnd, true},
+    NamedKey{"pgup", keys::kPageUp, true},  NamedKey{"pgdn", keys::kPageDown, true},
+    NamedKey{"ins", keys::kInsert, true},   NamedKey{"del", keys::kDeleteKey, true},
+    NamedKey{"f1", keys::kF1, true},        NamedKey{"f2", keys::kF1 + 1, true},
+    NamedKey{"f3", keys::kF1 + 2, true},    NamedKey{"f4", keys::kF1 + 3, true},
+    NamedKey{"f5", keys::kF1 + 4, true},    NamedKey{"f6", keys::kF1 + 5, true},
+    NamedKey{"f7", keys::kF1 + 6, true},    NamedKey{"f8", keys::kF1 + 7, true},
+    NamedKey{"f9", keys::kF1 + 8, true},    NamedKey{"f10", keys::kF1 + 9, true},
 };
 
 }  // namespace
 
 std::vector<std::string> keysOf(std::string_view script) {
-  std::vector<std::string> keys;
+  std::vector<std::string> result;
   for (std::size_t i = 0; i < script.size(); ++i) {
     if (script[i] == '<') {
       const auto close = script.find('>', i);
@@ -60,7 +43,8 @@ std::vector<std::string> keysOf(std::string_view script) {
         bool found = false;
         for (const auto& named : kNamedKeys) {
           if (named.name != name) continue;
-          keys.emplace_back(named.key);
+          result.push_back(named.extended ? keys::extended(named.code)
+                                          : std::string(1, named.code));
           found = true;
           break;
         }
@@ -70,9 +54,9 @@ std::vector<std::string> keysOf(std::string_view script) {
         }
       }
     }
-    keys.emplace_back(1, script[i]);
+    result.emplace_back(1, script[i]);
   }
-  return keys;
+  return result;
 }
 
 void ScriptedTerminal::type(std::string_view script) {

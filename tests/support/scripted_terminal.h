@@ -19,7 +19,7 @@ class ScriptedTerminal : public Terminal {
   /// <enter> <bs> <tab> <esc> <up> <down> <left> <right> <home> <end> <pgup> <pgdn> <ins> <del>
   /// <f1>..<f10> for the keys without one ("B<enter>", "x<up>1").
   void type(std::string_view script);
-  /// Queues one key text as it is.
+  /// Queues one key text as it is (a key of two bytes, as a console hands it over).
   void typeKey(std::string key) { pending_.push_back(std::move(key)); }
 
   const std::string& output() const { return output_; }
