@@ -102,9 +102,21 @@ std::string Console::readKey() {
   return queue_.pop();
 }
 
-void Console::waitForKey() {
+bool Console::takeScreenChange() {
+  const Terminal::ScreenChange change = terminal_.takeScreenChange();
+  if (change.resized && outputReady_) {
+    width_ = terminal_.width();
+    if (width_ <= 0) width_ = 80;
+  }
+  screenChange_.resized = screenChange_.resized || change.resized;
+  screenChange_.resumed = screenChange_.resumed || change.resumed;
+  return screenChange_.any();
+}
+
+bool Console::waitForKey(bool untilScreenChange) {
   while (queue_.empty()) {
     if (takeArrivedKeys()) break;
+    if (takeScreenChange() && untilScreenChange) return false;
     switch (terminal_.waitForInput()) {
       case InputWait::ready:
         break;
@@ -116,6 +128,7 @@ void Console::waitForKey() {
         endByEndOfInput();
     }
   }
+  return true;
 }
 
 std::string Console::anyKeyWait() {
@@ -155,11 +168,26 @@ std::string Console::keyMenu(std::initializer_list<std::string_view> optionLines
   }
 }
 
-std::string Console::editLine() {
+std::string Console::editLine(std::string_view prompt) {
   setUpOutput();
-  LineEditor editor(terminal_, width_, column_);
+  // What happened to the screen at the menus before needs no redraw; a new width counts.
+  takeScreenChange();
+  screenChange_ = {};
+  LineEditor editor(terminal_, terminal_.characterSet(), width_, column_);
+  editing_ = &editor;
+  struct Done {
+    LineEditor*& editing;
+    ~Done() { editing = nullptr; }
+  } done{editing_};
   for (;;) {
-    const std::string key = anyKeyWait();
+    endBySignal();
+    // A change of the screen is answered before any more keys: they belong to the new layout.
+    if (takeScreenChange() || !waitForKey(true)) {
+      editor.redraw(prompt, width_, screenChange_.resumed);
+      screenChange_ = {};
+      continue;
+    }
+    const std::string key = readKey();
     if (isLineEnd(key)) {
       column_ = editor.finish();
       return editor.line();
@@ -167,7 +195,7 @@ std::string Console::editLine() {
     if (key.size() == 1 && key[0] == keys::kBackspace) {
       editor.backspace();
     } else if (key.size() == 1 && static_cast<unsigned char>(key[0]) >= 32) {
-      editor.insert(key[0]);
+      editor.type(key[0]);
     } else {
       switch (keys::extendedCode(key)) {
         case keys::kLeft:
@@ -192,8 +220,8 @@ std::string Console::editLine() {
   }
 }
 
-std::string Console::readTypedLine() {
-  if (terminal_.interactive()) return editLine();
+std::string Console::readTypedLine(std::string_view prompt) {
+  if (terminal_.interactive()) return editLine(prompt);
   std::string line;
   const bool typed = terminal_.readLine(line);
   endBySignal();
@@ -208,17 +236,17 @@ std::string Console::readTypedLine() {
 }
 
 std::string Console::linePromptText(std::string_view prompt) {
-  printText(prompt);
-  printText("? ");
-  const std::string line = readTypedLine();
+  const std::string shown = std::string(prompt) + "? ";
+  printText(shown);
+  const std::string line = readTypedLine(shown);
   printBlankLine();
   return textAnswer(line);
 }
 
 std::int32_t Console::linePromptInteger(std::string_view prompt) {
-  printText(prompt);
-  printText("? ");
-  const std::string line = readTypedLine();
+  const std::string shown = std::string(prompt) + "? ";
+  printText(shown);
+  const std::string line = readTypedLine(shown);
   printBlankLine();
   return integerAnswer(line);
 }
@@ -229,8 +257,19 @@ void Console::endByEndOfInput() {
 }
 
 void Console::endBySignal() {
+  const int signal = terminal_.endingSignal();
+  if (signal == 0) return;
+  endLine();
   // The shell's convention for a process ended by a signal: 128 plus its number.
-  if (const int signal = terminal_.endingSignal(); signal != 0) endProgram(128 + signal);
+  endProgram(128 + signal);
+}
+
+void Console::endLine() {
+  if (editing_ != nullptr) {
+    column_ = editing_->finish();
+    editing_ = nullptr;
+  }
+  if (outputReady_ && column_ != 0) write(kLineEnd);
 }
 
 void Console::endProgram(int status) {

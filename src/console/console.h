@@ -9,6 +9,7 @@
 #include <string_view>
 
 #include "console/key_queue.h"
+#include "console/line_editor.h"
 #include "console/printed_integer.h"
 #include "console/terminal.h"
 
@@ -83,17 +84,26 @@ class Console {
  private:
   void write(std::string_view text);
   void setUpOutput();
-  /// Blocks until a key can be read; ends the program when the input is gone.
-  void waitForKey();
+  /// Blocks until a key can be read; ends the program when the input is gone. With
+  /// `untilScreenChange`, also returns, false, when the screen changed (see `screenChange_`).
+  bool waitForKey(bool untilScreenChange = false);
+  /// Takes what happened to the screen into `screenChange_`; true when anything did. A new
+  /// width is read at once.
+  bool takeScreenChange();
   /// Fills the queue from the keys already handed over, or, when none are left, from the
   /// terminal. False when no key came.
   bool takeArrivedKeys();
-  /// Ends the program when a signal asked for it.
+  /// Ends the program when a signal asked for it, after the current line is ended.
   void endBySignal();
+  /// Ends the current line where one is begun: a typed answer is finished first, so that what
+  /// comes next (the shell's prompt) starts on a row of its own.
+  void endLine();
   /// Ends the program, status 1, when the input is gone before the dialogue is finished.
   [[noreturn]] void endByEndOfInput();
-  std::string readTypedLine();
-  std::string editLine();
+  std::string readTypedLine(std::string_view prompt);
+  /// Reads a typed answer at a console. `prompt` is what it follows, shown again when the
+  /// screen changed under it.
+  std::string editLine(std::string_view prompt);
 
   Terminal& terminal_;
   std::function<void()> beforeEnd_;
@@ -104,6 +114,9 @@ class Console {
   bool outputReady_ = false;
   int width_ = 80;
   int column_ = 0;
+  /// The answer being typed, while there is one.
+  LineEditor* editing_ = nullptr;
+  Terminal::ScreenChange screenChange_;
 };
 
 }  // namespace sumquill

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
 #include <string>
 #include <vector>
 
@@ -228,6 +229,101 @@ TEST_F(LinePrompt, APasteLongerThanTheKeyQueueIsTakenWhole) {
   terminal.type(line + "<enter>x");
   EXPECT_EQ(console.linePromptText("? "), line);
   EXPECT_EQ(console.readKey(), "x");
+}
+
+// Keys hand over a character of several bytes one byte at a time; it is put in, echoed, taken
+// back and stepped over whole. A byte that is no part of a character counts as one.
+TEST_F(LinePrompt, EditsWholeCharacters) {
+  struct Case {
+    std::string name;
+    std::string script;
+    std::string answer;
+    std::string echo;
+  } const cases[] = {
+      {"two bytes, Backspace", "\xC3\xA9<bs>B", "B", "\xC3\xA9\b \bB"},
+      {"three bytes, wide, Left", "\xE4\xB8\xAD\xE6\x96\x87<left>x", "\xE4\xB8\xADx\xE6\x96\x87",
+       "\xE4\xB8\xAD\xE6\x96\x87\b\bx\xE6\x96\x87\b\b"},
+      {"four bytes, wide, Backspace", "\xF0\x9F\x98\x80<bs>a", "a", "\xF0\x9F\x98\x80\b\b  \b\ba"},
+      {"a byte that is no character", "\xE9t<home><del>", "t", "\xE9t\b\bt \b\b"},
+      {"a lead byte cut off", "\xC3x<left><bs>", "x", "\xC3x\b\bx \b\b"},
+      {"a combining mark", "e\xCC\x81<bs>x", "ex", "e\be\xCC\x81\bex"},
+      {"Delete takes a character with its marks", "e\xCC\x81z<home><del>", "z",
+       "e\be\xCC\x81z\b\bz \b\b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.name);
+    terminal.type(c.script + "<enter>");
+    EXPECT_EQ(console.linePromptText("Q"), c.answer);
+    EXPECT_EQ(terminal.takeOutput(), "Q? " + c.echo + "\r\n");
+  }
+}
+
+TEST_F(LinePrompt, TakesBackAWholeCharacterOfADoubleByteCodePage) {
+  std::array<bool, 256> leadBytes{};
+  for (std::size_t byte = 0x81; byte <= 0x9F; ++byte) leadBytes[byte] = true;
+  terminal.setCharacterSet(CharacterSet::doubleByte(leadBytes));
+  terminal.type("a\x82\xA0<bs>\x82\x82<left>b<enter>");
+  EXPECT_EQ(console.linePromptText("Q"), "ab\x82\x82");
+  EXPECT_EQ(terminal.output(), "Q? a\x82\xA0\b\b  \b\b\x82\x82\b\bb\x82\x82\b\b\r\n");
+}
+
+TEST(WideAnswer, AWideCharacterThatWouldNotFitGoesToTheNextRow) {
+  // "P? " and six letters fill 9 of 10 columns: the wide character goes to the next row, and a
+  // blank is written into the column it leaves, where an earlier character may have stood.
+  struct Case {
+    std::string keys;
+    std::string shown;
+  } const cases[] = {
+      {"abcdef\xE4\xB8\xAD<home>", "abcdef \xE4\xB8\xAD<up 1 column 3>"},
+      {"abcdef\xE4\xB8\xAD<left>", "abcdef \xE4\xB8\xAD\b\b"},
+      {"abcdef\xE4\xB8\xAD<left><left>", "abcdef \xE4\xB8\xAD\b\b<up 1 column 8>"},
+      {"abcdef\xE4\xB8\xAD<left><left><right><right>",
+       "abcdef \xE4\xB8\xAD\b\b<up 1 column 8>f \xE4\xB8\xAD"},
+      // A narrow character put in before it takes the last column; taken out, the blank
+      // comes back.
+      {"abcdef\xE4\xB8\xAD<left>x<bs>",
+       "abcdef \xE4\xB8\xAD\b\b<up 1 column 9>x\xE4\xB8\xAD\b\b<up 1 column 9> \xE4\xB8\xAD\b\b"},
+  };
+  for (const auto& c : cases) {
+    SCOPED_TRACE(c.keys);
+    ScreenTerminal screen(10, kMargins[0]);
+    typeUnfinished(screen, "P", c.keys);
+    EXPECT_EQ(screen.output(), "P? " + c.shown);
+  }
+}
+
+// A new width, or a return from a stop, while an answer is typed: the prompt and the answer are
+// shown again on a row of their own, the cursor where it was, and editing goes on at the new
+// width.
+TEST(ChangedScreen, TheAnswerIsShownAgainWithTheCursorWhereItWas) {
+  const std::string letters = "abcdefghijklmnopqrstuvwxyz";
+  for (const auto margin : kMargins) {
+    SCOPED_TRACE(margin == kMargins[0] ? "pending" : "immediate");
+    ScreenTerminal screen(20, margin);
+    Console console(screen);
+    screen.type(letters + "<home><resize 10>X<end>!<enter>");
+    EXPECT_EQ(console.linePromptText("P"), "X" + letters + "!");
+    console.printText("next");
+    const auto rows = screen.rows();
+    ASSERT_GE(rows.size(), 5u);
+    EXPECT_EQ(std::vector<std::string>(rows.end() - 5, rows.end()),
+              (std::vector<std::string>{"P? Xabcdef", "ghijklmnop", "qrstuvwxyz", "!", "next"}));
+  }
+  ScreenTerminal screen(20, kMargins[0]);
+  Console console(screen);
+  screen.type("ab<left><resume>X<enter>");
+  EXPECT_EQ(console.linePromptText("P"), "aXb");
+  EXPECT_EQ(screen.output(), "P? ab\b<resumed>\rP? ab\bXb\b\r\n");
+}
+
+TEST(ChangedScreen, ASignalAtAPromptEndsTheAnswersLine) {
+  ScreenTerminal screen(10, kMargins[0]);
+  Console console(screen);
+  screen.type("abcdefghijkl<home>");
+  screen.endWithSignal(15);
+  EXPECT_EQ(testing::endStatusOf([&] { console.linePromptText("P"); }), 128 + 15);
+  // The cursor goes to the answer's last row, and the line is ended there.
+  EXPECT_EQ(screen.output(), "P? abcdefghijkl<up 1 column 3>abcdefghijkl\r\n");
 }
 
 }  // namespace

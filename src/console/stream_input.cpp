@@ -1,5 +1,6 @@
 #include "console/stream_input.h"
 
+#include <algorithm>
 #include <array>
 
 #include "console/answers.h"
@@ -18,8 +19,11 @@ bool isBackspace(char byte) { return byte == 8 || byte == 127; }
 /// use is kept: the blanks in front of it (up to an answer's length: more change nothing) and,
 /// from its first other character, an answer's length and its opening quote. Characters beyond
 /// are counted, not kept, so that Backspace takes them back before it reaches the kept ones.
+/// Backspace takes back a whole character, as the line editor does at a console.
 class TypedLine {
  public:
+  explicit TypedLine(const CharacterSet& characters) : characters_(characters) {}
+
   void take(char byte) {
     if (isBackspace(byte)) {
       eraseLast();
@@ -43,17 +47,27 @@ class TypedLine {
       } else {
         ++uncountedBlanks_;
       }
-    } else if (text_.size() - leadingBlanks_ < kKeptAfterBlanks) {
+    } else if (skipped_ == 0 && text_.size() - leadingBlanks_ < kKeptAfterBlanks) {
       text_.push_back(byte);
     } else {
-      ++skipped_;
+      skip(static_cast<unsigned char>(byte));
     }
+  }
+  /// Counts a byte beyond those kept: one more character, or the next byte of the last one.
+  void skip(unsigned char byte) {
+    if (owedBytes_ > 0 && characters_.continues(byte)) {
+      --owedBytes_;
+      return;
+    }
+    ++skipped_;
+    owedBytes_ = characters_.expectedLength(byte) - 1;
   }
   void eraseLast() {
     if (skipped_ > 0) {
       --skipped_;
+      owedBytes_ = 0;
     } else if (text_.size() > leadingBlanks_) {
-      text_.pop_back();
+      text_.resize(std::max(leadingBlanks_, characters_.lastStart(text_)));
     } else if (uncountedBlanks_ > 0) {
       --uncountedBlanks_;
     } else if (!text_.empty()) {
@@ -62,10 +76,12 @@ class TypedLine {
     }
   }
 
+  const CharacterSet& characters_;
   std::string text_;
   std::size_t leadingBlanks_ = 0;
   std::size_t uncountedBlanks_ = 0;  ///< Leading blanks beyond those kept.
   std::size_t skipped_ = 0;          ///< Characters beyond those kept, after the blanks.
+  std::size_t owedBytes_ = 0;        ///< Bytes still to come of the last character skipped.
 };
 
 }  // namespace
@@ -136,7 +152,7 @@ bool StreamInput::awaitInput() { return hasKey() || (!ended_ && fill()); }
 
 bool StreamInput::readLine(std::string& line) {
   dropOwedLineEnd(true);
-  TypedLine typed;
+  TypedLine typed(characters_);
   bool anyByte = false;
   char byte = 0;
   while (nextByte(byte, true)) {

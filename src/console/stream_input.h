@@ -8,6 +8,8 @@
 #include <string>
 #include <vector>
 
+#include "console/characters.h"
+
 namespace sumquill {
 
 class StreamInput {
@@ -16,7 +18,9 @@ class StreamInput {
   /// count, or 0 (or less) when no more input will come.
   using ReadFunction = std::function<std::ptrdiff_t(char* buffer, std::size_t size)>;
 
-  explicit StreamInput(ReadFunction read) : read_(std::move(read)) {}
+  /// `characters` tells how the bytes form characters, for Backspace in a typed line.
+  explicit StreamInput(ReadFunction read, CharacterSet characters = CharacterSet::utf8())
+      : read_(std::move(read)), characters_(std::move(characters)) {}
 
   /// One read into the buffer. False once the input has ended.
   bool fill();
@@ -32,6 +36,8 @@ class StreamInput {
   /// line costs no memory. Reads as needed. At the end of the input it gives what was read;
   /// false when the input had ended before any byte of the line.
   bool readLine(std::string& line);
+  /// How the bytes form characters from the next line on.
+  void setCharacterSet(CharacterSet characters) { characters_ = std::move(characters); }
   /// True once a read has reported the end of the input.
   bool ended() const { return ended_; }
 
@@ -51,6 +57,7 @@ class StreamInput {
   void dropOwedLineEnd(bool mayRead);
 
   ReadFunction read_;
+  CharacterSet characters_;
   std::string buffer_;
   std::size_t position_ = 0;
   bool ended_ = false;

@@ -7,6 +7,8 @@
 #include <string_view>
 #include <vector>
 
+#include "console/characters.h"
+
 namespace sumquill {
 
 /// What a wait for input came back with.
@@ -50,6 +52,17 @@ class Terminal {
   /// first row, so an answer taller than the screen can show its first rows again. Asked for
   /// only where `cursorRoom` sets a limit.
   virtual void scrollDown(int /*rows*/) {}
+
+  /// What happened to the screen since the last call.
+  struct ScreenChange {
+    bool resized = false;  ///< The width may be another now.
+    bool resumed = false;  ///< The program was stopped and is back; the shell wrote meanwhile.
+    bool any() const { return resized || resumed; }
+  };
+  virtual ScreenChange takeScreenChange() { return {}; }
+
+  /// How typed bytes form characters: UTF-8 on POSIX, the console's code page on Windows.
+  virtual CharacterSet characterSet() { return CharacterSet::utf8(); }
 
   /// True when input is typed at a console; false for a pipe or a file, where typed answers are
   /// whole lines of input instead of edited keys.

@@ -57,6 +57,9 @@ termios gOriginalMode;
 termios gRawMode;
 volatile sig_atomic_t gModeSet = 0;
 volatile sig_atomic_t gEndingSignal = 0;
+// What happened to the screen: a new size, a return from a stop.
+volatile sig_atomic_t gResized = 0;
+volatile sig_atomic_t gResumed = 0;
 // The pipe that wakes a wait when a signal has something to say; -1 while there is none.
 volatile sig_atomic_t gWakeRead = -1;
 volatile sig_atomic_t gWakeWrite = -1;
@@ -141,8 +144,14 @@ void onStop(int signal) {
   sigprocmask(SIG_BLOCK, &stop, nullptr);
   sigaction(signal, &ours, nullptr);
   if (wasSet) setMode();
+  gResumed = 1;
   wake();
   errno = savedErrno;
+}
+
+void onResize(int) {
+  gResized = 1;
+  wake();
 }
 
 void restoreAtExit() { restoreMode(); }
@@ -163,7 +172,8 @@ const std::array kHandledSignals{
     HandledSignal{SIGVTALRM, onFatal},    HandledSignal{SIGPROF, onFatal},
     HandledSignal{SIGXCPU, onFatal},      HandledSignal{SIGTSTP, onStop},
     HandledSignal{SIGTTIN, onStop},       HandledSignal{SIGTTOU, onStop},
-    HandledSignal{SIGPIPE, SIG_IGN},      HandledSignal{SIGXFSZ, SIG_IGN},
+    HandledSignal{SIGWINCH, onResize},    HandledSignal{SIGPIPE, SIG_IGN},
+    HandledSignal{SIGXFSZ, SIG_IGN},
 };
 
 /// A standard stream that the program was started without would be the number of the next file
@@ -226,7 +236,10 @@ class PosixTerminal : public Terminal {
   PosixTerminal(const PosixTerminal&) = delete;
   PosixTerminal& operator=(const PosixTerminal&) = delete;
 
-  void write(std::string_view bytes) override { writeAll(kOutput, bytes); }
+  /// Gathered, and written in one piece before every wait for input, before standard error is
+  /// written and at the end: a pasted answer's echo costs one write per batch of keys, not one
+  /// a key. The interpreter's commands print through here too, so all stays in order.
+  void write(std::string_view bytes) override;
   void writeError(std::string_view line) override;
   int width() override;
   /// Not asked of the terminal: its answer would arrive on the input among keys typed ahead.
@@ -238,12 +251,14 @@ class PosixTerminal : public Terminal {
   InputWait waitForInput() override;
   bool readLine(std::string& line) override;
   int endingSignal() const override { return gEndingSignal; }
+  ScreenChange takeScreenChange() override;
 
  private:
   /// What a wait on the input saw.
   enum class Polled { input, closed, woken, timeout };
 
   static void writeAll(int fd, std::string_view bytes);
+  void flushOutput();
   void installHandlers();
   /// Waits until the input has something, a signal wakes the wait, or `milliseconds` pass
   /// (-1: no limit).
@@ -258,7 +273,11 @@ class PosixTerminal : public Terminal {
   bool consoleEnded_ = false;
   StreamInput stream_{[this](char* buffer, std::size_t size) { return readStream(buffer, size); }};
   std::array<struct sigaction, kHandledSignals.size()> previous_ = {};
+  std::string output_;
 };
+
+// More than this waits for no wait: a long run of output goes out as it grows.
+constexpr std::size_t kOutputBatch = 1 << 16;
 
 PosixTerminal::PosixTerminal() {
   occupyClosedStandardStreams();
@@ -281,6 +300,7 @@ PosixTerminal::PosixTerminal() {
 }
 
 PosixTerminal::~PosixTerminal() {
+  flushOutput();
   restoreMode();
   // The run is over: the grace timer of an end request has nothing left to end.
   const itimerval off = {};
@@ -336,7 +356,19 @@ void PosixTerminal::writeAll(int fd, std::string_view bytes) {
   }
 }
 
+void PosixTerminal::write(std::string_view bytes) {
+  output_.append(bytes);
+  if (output_.size() >= kOutputBatch) flushOutput();
+}
+
+void PosixTerminal::flushOutput() {
+  if (output_.empty()) return;
+  writeAll(kOutput, output_);
+  output_.clear();
+}
+
 void PosixTerminal::writeError(std::string_view line) {
+  flushOutput();
   std::string text(line);
   text.push_back('\n');
   writeAll(STDERR_FILENO, text);
@@ -357,7 +389,20 @@ void PosixTerminal::moveCursor(int rowsUp, int column) {
   if (rowsUp > 0) motion += "\x1b[" + std::to_string(rowsUp) + "A";
   motion += "\r";
   if (column > 0) motion += "\x1b[" + std::to_string(column) + "C";
-  writeAll(kOutput, motion);
+  write(motion);
+}
+
+Terminal::ScreenChange PosixTerminal::takeScreenChange() {
+  ScreenChange change;
+  if (gResized != 0) {
+    gResized = 0;
+    change.resized = true;
+  }
+  if (gResumed != 0) {
+    gResumed = 0;
+    change.resumed = true;
+  }
+  return change;
 }
 
 PosixTerminal::Polled PosixTerminal::waitOnInput(int milliseconds) {
@@ -373,7 +418,7 @@ PosixTerminal::Polled PosixTerminal::waitOnInput(int milliseconds) {
 }
 
 void PosixTerminal::readConsole() {
-  std::array<char, 256> bytes;
+  std::array<char, 4096> bytes;
   const ssize_t count = ::read(kInput, bytes.data(), bytes.size());
   if (count < 0 && (errno == EINTR || errno == EAGAIN)) return;
   if (count <= 0) {
@@ -401,6 +446,7 @@ void PosixTerminal::takeKeys(std::vector<std::string>& keys) {
 }
 
 InputWait PosixTerminal::waitForInput() {
+  flushOutput();
   if (gEndingSignal != 0) return InputWait::signalled;
   if (!console_) {
     if (stream_.awaitInput()) return InputWait::ready;
@@ -429,6 +475,8 @@ InputWait PosixTerminal::waitForInput() {
 
 std::ptrdiff_t PosixTerminal::readStream(char* buffer, std::size_t size) {
   for (;;) {
+    // A read that may wait: what the program has to say goes out first.
+    if (waitOnInput(0) == Polled::timeout) flushOutput();
     const Polled polled = waitOnInput(-1);
     if (gEndingSignal != 0) return -1;
     if (polled == Polled::woken || polled == Polled::timeout) continue;

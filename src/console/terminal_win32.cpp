@@ -38,6 +38,8 @@ namespace sumquill {
 namespace {
 
 constexpr int kDefaultWidth = 80;
+// More output than this goes out without waiting for a wait.
+constexpr std::size_t kOutputBatch = 1 << 16;
 // How long a closed window, a log-off or a shut-down waits for the run to end by its usual way
 // out: the system ends the process after about 5 seconds of a close.
 constexpr DWORD kEndGraceMilliseconds = 3000;
@@ -114,6 +116,24 @@ ConsoleKeyRecord keyRecordOf(const KEY_EVENT_RECORD& key) {
   return record;
 }
 
+// How the bytes of a code page form characters: UTF-8, a double-byte code page (its lead bytes
+// from the system), or one byte a character.
+CharacterSet characterSetOf(UINT codePage) {
+  if (codePage == CP_UTF8) return CharacterSet::utf8();
+  CPINFO info{};
+  if (codePage == 0 || !GetCPInfo(codePage, &info) || info.MaxCharSize < 2) {
+    return CharacterSet::singleByte();
+  }
+  std::array<bool, 256> leadBytes{};
+  for (std::size_t i = 0; i + 1 < MAX_LEADBYTES && (info.LeadByte[i] | info.LeadByte[i + 1]);
+       i += 2) {
+    for (unsigned byte = info.LeadByte[i]; byte <= info.LeadByte[i + 1]; ++byte) {
+      leadBytes[byte] = true;
+    }
+  }
+  return CharacterSet::doubleByte(leadBytes);
+}
+
 class Win32Terminal : public Terminal {
  public:
   Win32Terminal()
@@ -127,16 +147,29 @@ class Win32Terminal : public Terminal {
     registerControlHandler();
   }
 
-  ~Win32Terminal() override { restoreModes(); }
+  ~Win32Terminal() override {
+    flushOutput();
+    restoreModes();
+  }
 
-  void lendToCommand() override { restoreModes(); }
+  // cmd.exe writes to the same console: what the program wrote goes out before it.
+  void lendToCommand() override {
+    flushOutput();
+    restoreModes();
+  }
 
   // The command may have left the console in modes of its own; the dialogue's are set again.
   void reclaimFromCommand() override { applyDialogueModes(); }
 
-  void write(std::string_view bytes) override { writeAll(output_, bytes); }
+  // Gathered, and written in one piece before every wait for input, every command, every call
+  // that reads or moves the console's cursor, standard error and the end.
+  void write(std::string_view bytes) override {
+    pending_.append(bytes);
+    if (pending_.size() >= kOutputBatch) flushOutput();
+  }
 
   void writeError(std::string_view line) override {
+    flushOutput();
     std::string text(line);
     text.append("\r\n");
     writeAll(error_, text);
@@ -158,6 +191,7 @@ class Win32Terminal : public Terminal {
 
   // Rows above the top of the buffer do not exist; a move there stops at the first row.
   void moveCursor(int rowsUp, int column) override {
+    flushOutput();
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) return;
     COORD spot = info.dwCursorPosition;
@@ -170,6 +204,7 @@ class Win32Terminal : public Terminal {
   // window there. A buffer as tall as its window, as a console with no history has, is the
   // case that needs the room.
   CursorRoom cursorRoom() override {
+    flushOutput();
     CONSOLE_SCREEN_BUFFER_INFO info;
     if (!outputIsConsole_ || !GetConsoleScreenBufferInfo(output_, &info)) {
       return Terminal::cursorRoom();
@@ -178,6 +213,7 @@ class Win32Terminal : public Terminal {
   }
 
   void scrollDown(int rows) override {
+    flushOutput();
     CONSOLE_SCREEN_BUFFER_INFO info{};
     if (!outputIsConsole_ || rows <= 0 || !GetConsoleScreenBufferInfo(output_, &info)) return;
     const SHORT width = info.dwSize.X;
@@ -214,6 +250,7 @@ class Win32Terminal : public Terminal {
   }
 
   InputWait waitForInput() override {
+    flushOutput();
     if (endRequest.load() != 0) return InputWait::signalled;
     if (!inputIsConsole_) {
       const bool more = stream_.awaitInput();
@@ -231,9 +268,24 @@ class Win32Terminal : public Terminal {
     return InputWait::ready;
   }
 
+  ScreenChange takeScreenChange() override {
+    ScreenChange change;
+    change.resized = resized_;
+    resized_ = false;
+    return change;
+  }
+
+  // Asked anew at every prompt: the code page screen changes the console's code page.
+  CharacterSet characterSet() override {
+    UINT codePage = inputIsConsole_ ? GetConsoleCP() : 0;
+    if (codePage == 0) codePage = GetACP();
+    return characterSetOf(codePage);
+  }
+
   bool readLine(std::string& line) override {
     line.clear();
     if (inputIsConsole_) return false;
+    stream_.setCharacterSet(characterSet());
     return stream_.readLine(line);
   }
 
@@ -249,9 +301,11 @@ class Win32Terminal : public Terminal {
       savedModes.input = input_;
       savedModes.inputMode = mode;
       savedModes.inputSaved = true;
+      // ENABLE_WINDOW_INPUT: a change of the buffer's size arrives as an event, so a typed
+      // answer is laid out again at the new width.
       inputMode_ = (mode & ~static_cast<DWORD>(ENABLE_ECHO_INPUT | ENABLE_LINE_INPUT |
                                                ENABLE_VIRTUAL_TERMINAL_INPUT)) |
-                   ENABLE_PROCESSED_INPUT;
+                   ENABLE_PROCESSED_INPUT | ENABLE_WINDOW_INPUT;
     }
     if (outputIsConsole_ && GetConsoleMode(output_, &mode)) {
       savedModes.output = output_;
@@ -296,6 +350,8 @@ class Win32Terminal : public Terminal {
       for (DWORD i = 0; i < read; ++i) {
         if (records[i].EventType == KEY_EVENT) {
           appendKeyTexts(keyRecordOf(records[i].Event.KeyEvent), keys);
+        } else if (records[i].EventType == WINDOW_BUFFER_SIZE_EVENT) {
+          resized_ = true;
         }
       }
     }
@@ -312,6 +368,7 @@ class Win32Terminal : public Terminal {
   // Blocks in ReadFile until bytes arrive; 0 at the end of the input (a closed pipe reads as a
   // failure with ERROR_BROKEN_PIPE).
   std::ptrdiff_t readStream(char* buffer, std::size_t size) {
+    flushOutput();
     DWORD read = 0;
     const DWORD wanted = static_cast<DWORD>(std::min<std::size_t>(size, 1 << 16));
     readingStream.store(true);
@@ -319,6 +376,12 @@ class Win32Terminal : public Terminal {
     readingStream.store(false);
     if (!done) return 0;
     return static_cast<std::ptrdiff_t>(read);
+  }
+
+  void flushOutput() {
+    if (pending_.empty()) return;
+    writeAll(output_, pending_);
+    pending_.clear();
   }
 
   static void writeAll(HANDLE handle, std::string_view bytes) {
@@ -335,6 +398,9 @@ class Win32Terminal : public Terminal {
   HANDLE input_;
   HANDLE output_;
   HANDLE error_;
+  std::string pending_;
+  // The screen buffer changed its size: the width the answer is laid out in may be another.
+  bool resized_ = false;
   bool inputIsConsole_ = false;
   bool outputIsConsole_ = false;
   DWORD inputMode_ = 0;

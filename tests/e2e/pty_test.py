@@ -226,6 +226,41 @@ class TerminalBackend(unittest.TestCase):
         self.assertEqual(s.wait_status(), 0)
         self.assertEqual(s.mode(), s.before)
 
+    def test_back_from_a_stop_the_half_typed_answer_is_shown_again(self):
+        s = self.session
+        s.type(b"1")
+        s.expect(b"Text = ? ")
+        s.type(b"half\x1b[D")
+        s.expect(b"half\x08")
+        s.type(b"\x1a")
+        deadline = time.monotonic() + 5
+        while process_state(s.pid) != "T" and time.monotonic() < deadline:
+            time.sleep(0.02)
+        self.assertEqual(process_state(s.pid), "T")
+        os.kill(s.pid, signal.SIGCONT)
+        # From the start of the row the shell left the cursor on: the prompt, the answer, and
+        # the cursor back on the character it stood at.
+        s.expect(b"\rText = ? half\x08")
+        s.type(b"X\r")
+        s.expect(b"text [halXf]\r\n")
+        s.type(b"1\r\r\r")
+        self.assertEqual(s.wait_status(), 0)
+
+    def test_an_end_request_at_a_prompt_ends_the_line_first(self):
+        s = self.session
+        s.type(b"1")
+        s.expect(b"Text = ? ")
+        s.type(b"half\x1b[H")
+        s.expect(b"half\x08\x08\x08\x08")
+        os.kill(s.pid, signal.SIGTERM)
+        status = s.wait_status()
+        self.assertEqual(os.WEXITSTATUS(status), 128 + signal.SIGTERM)
+        s.read_for(0.3)
+        # The line is ended on the answer's last row: the shell's prompt that comes next starts
+        # on a row of its own.
+        self.assertTrue(s.output.replace(b"\r\r\n", b"\r\n").endswith(b"half\x08\x08\x08\x08\r\n"),
+                        s.output[-40:])
+
     def test_a_waiting_menu_uses_no_processor_time(self):
         s = self.session
         s.read_for(0.2)

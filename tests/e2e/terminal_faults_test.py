@@ -125,6 +125,18 @@ class TerminalFaults(unittest.TestCase):
                 self.assertModeRestored(session)
                 self.assertReportsOnDisk(session)
 
+    def test_a_typed_character_of_several_bytes_is_taken_back_whole(self):
+        session = self.at_first_prompt()
+        # "é", Backspace, "B": the screen shows "B", and so must the report.
+        session.type("é".encode() + b"\x7fB")
+        session.expect(b"B")
+        for answer in (b"", b"C", b"2", b"20", b"E"):
+            session.type(answer + b"\r")
+        self.assertEndedPromptly(session, 0)
+        self.assertModeRestored(session)
+        with open(os.path.join(session.folder, "qzr_sumif.txt"), "rb") as f:
+            self.assertIn(b"Column name for creating group    = B\r\n", f.read())
+
     def test_every_fatal_signal_gives_the_terminal_back(self):
         ending = [signal.SIGHUP, signal.SIGINT, signal.SIGQUIT, signal.SIGILL, signal.SIGABRT,
                   signal.SIGFPE, signal.SIGSEGV, signal.SIGBUS, signal.SIGSYS, signal.SIGTRAP,

@@ -17,6 +17,7 @@ import subprocess
 import tempfile
 import termios
 import time
+import unicodedata
 import unittest
 
 try:
@@ -158,7 +159,8 @@ class InTmux(Scenarios, unittest.TestCase):
         self.addCleanup(self.tmux, "kill-server", check=False)
 
     def tmux(self, *args, check=True):
-        return subprocess.run(["tmux", "-f", "/dev/null", "-S", self.socket, *args], check=check,
+        # -u: the characters of several bytes are UTF-8, whatever locale the runner has.
+        return subprocess.run(["tmux", "-u", "-f", "/dev/null", "-S", self.socket, *args], check=check,
                               capture_output=True, env=self.env, text=True)
 
     def send(self, key):
@@ -175,6 +177,103 @@ class InTmux(Scenarios, unittest.TestCase):
         x, y = self.tmux("display-message", "-p", "-t", "wrap",
                          "#{cursor_x} #{cursor_y}").stdout.split()
         return int(x), int(y)
+
+
+def laid_out(text, width):
+    """The rows a terminal shows `text` in, as wide as `width`: a wide character that would start
+    in the last column goes to the next row whole, as xterm and tmux put it."""
+    rows, row, used = [], "", 0
+    for char in text:
+        columns = 0 if unicodedata.combining(char) else (
+            2 if unicodedata.east_asian_width(char) in "WF" else 1)
+        if used + columns > width:
+            rows.append(row)
+            row, used = "", 0
+        row += char
+        used += columns
+    return rows + [row]
+
+
+@unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")
+@unittest.skipUnless(shutil.which("tmux"), "tmux is not installed")
+class WideAndResizedInTmux(unittest.TestCase):
+    """Characters of several bytes and two columns, and a window that changes its width while an
+    answer is typed, in tmux (which, unlike pyte, puts a wide character that would not fit into
+    the last column on the next row, as xterm does)."""
+
+    setUp = InTmux.setUp
+    tmux = InTmux.tmux
+    send = InTmux.send
+    pane = InTmux.pane
+
+    def wait_for_rows(self, expected, what):
+        deadline = time.monotonic() + WAIT_SECONDS
+        while (pane := self.pane())[len(ABOVE):len(ABOVE) + len(expected)] != expected:
+            if time.monotonic() > deadline:
+                self.fail(f"after {what}: the screen\n" + "\n".join(pane) + "\nwanted\n" +
+                          "\n".join(expected))
+            time.sleep(0.02)
+
+    def wait_for_answer(self, answer):
+        """The probe's line with the answer, bytes past ASCII written <hh> as it writes them."""
+        shown = "text [" + "".join(c if ord(c) < 128 else "".join(
+            f"<{b:02x}>" for b in c.encode()) for c in answer) + "]"
+        deadline = time.monotonic() + WAIT_SECONDS
+        while True:
+            pane = self.pane()
+            starts = [i for i, row in enumerate(pane) if row.startswith("text [")]
+            if starts:
+                ends = [i for i, row in enumerate(pane) if row.startswith("Number = ?")]
+                if ends and "".join(pane[starts[0]:ends[0]]) == shown:
+                    return
+            if time.monotonic() > deadline:
+                self.fail(f"no {shown} on the screen\n" + "\n".join(pane))
+            time.sleep(0.02)
+
+    @staticmethod
+    def ends_with(pane, rows):
+        shown = [row for row in pane if row]
+        return shown[-len(rows):] == rows
+
+    def test_wide_characters_at_the_end_of_a_row(self):
+        self.wait_for_rows([], "the start")
+        self.send("1")
+        answer = "abcdefghijklmnopqrstuvwxyz0123"  # 30 columns: one is left on the first row
+        steps = [(answer, answer), ("中é文", answer + "中é文"), ("Left", None), ("Left", None), ("Left", None),
+                 ("x", answer + "x中é文"), ("BSpace", answer + "中é文"), ("Home", None),
+                 ("中", "中" + answer + "中é文"), ("End", None), ("BSpace", "中" + answer + "中é")]
+        for key, shown in steps:
+            self.send(key)
+            if shown is not None:
+                self.wait_for_rows(laid_out(PROMPT + shown, WIDTH), key)
+        self.send("Enter")
+        self.wait_for_answer("中" + answer + "中é")
+
+    def test_a_new_width_while_an_answer_is_typed(self):
+        self.tmux("resize-window", "-t", "wrap", "-x", "80")
+        self.wait_for_rows([], "the start")
+        self.send("1")
+        answer = "0123456789" * 11  # two rows at 80 columns, three at 50
+        self.send(answer)
+        self.wait_for_rows(laid_out(PROMPT + answer, 80), "the answer")
+        self.tmux("resize-window", "-t", "wrap", "-x", "50")
+        # The answer is shown again under a prompt of its own, laid out at the new width (tmux
+        # lays out the rows above anew too; what it makes of them is its own).
+        rows = laid_out(PROMPT + answer, 50)
+        deadline = time.monotonic() + WAIT_SECONDS
+        while not (self.ends_with(self.pane(), rows) and
+                   sum(row.startswith(PROMPT) for row in self.pane()) == 2):
+            self.assertLess(time.monotonic(), deadline, "\n".join(self.pane()))
+            time.sleep(0.02)
+        for key in ("Home", "X", "End", "!"):
+            self.send(key)
+        self.send("Enter")
+        final = "X" + answer + "!"
+        self.wait_for_answer(final)
+        pane = self.pane()
+        at = next(i for i, row in enumerate(pane) if row.startswith("text ["))
+        rows = laid_out(PROMPT + final, 50)
+        self.assertEqual(pane[at - len(rows):at], rows, "\n".join(pane))
 
 
 @unittest.skipUnless(PROBE, "SUMQUILL_CONSOLE_PROBE names the console probe")

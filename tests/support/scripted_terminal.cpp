@@ -1,5 +1,6 @@
 #include "support/scripted_terminal.h"
 
+#include <algorithm>
 #include <array>
 #include <string>
 #include <utility>
@@ -60,7 +61,34 @@ std::vector<std::string> keysOf(std::string_view script) {
 }
 
 void ScriptedTerminal::type(std::string_view script) {
-  for (auto& key : keysOf(script)) pending_.push_back(std::move(key));
+  for (;;) {
+    const auto open = std::min(script.find("<resize "), script.find("<resume>"));
+    const auto close = script.find('>', open);
+    for (auto& key : keysOf(script.substr(0, open))) pending_.push_back({std::move(key), {}});
+    if (open == script.npos || close == script.npos) return;
+    const std::string_view name = script.substr(open + 1, close - open - 1);
+    Item event;
+    if (name == "resume") {
+      event.change.resumed = true;
+    } else {
+      event.change.resized = true;
+      event.width = std::stoi(std::string(name.substr(7)));
+    }
+    pending_.push_back(std::move(event));
+    script.remove_prefix(close + 1);
+  }
+}
+
+Terminal::ScreenChange ScriptedTerminal::takeScreenChange() {
+  if (pending_.empty() || !pending_.front().change.any()) return {};
+  const Item event = pending_.front();
+  pending_.pop_front();
+  if (event.change.resized) {
+    width_ = event.width;
+    output_ += "<width " + std::to_string(event.width) + ">";
+  }
+  if (event.change.resumed) output_ += "<resumed>";
+  return event.change;
 }
 
 std::string ScriptedTerminal::takeOutput() {
@@ -79,14 +107,21 @@ void ScriptedTerminal::writeError(std::string_view line) {
 }
 
 void ScriptedTerminal::takeKeys(std::vector<std::string>& keys) {
-  while (!pending_.empty()) {
-    keys.push_back(std::move(pending_.front()));
+  // Before a change of the screen keys come one at a time, as typed: the console takes the
+  // change up after the keys that came before it, not all at once.
+  const bool changeAhead = std::any_of(pending_.begin(), pending_.end(),
+                                       [](const Item& item) { return item.change.any(); });
+  while (!pending_.empty() && !pending_.front().change.any()) {
+    keys.push_back(std::move(pending_.front().key));
     pending_.pop_front();
+    if (changeAhead) return;
   }
 }
 
 InputWait ScriptedTerminal::waitForInput() {
-  return pending_.empty() ? InputWait::ended : InputWait::ready;
+  if (!pending_.empty()) return InputWait::ready;
+  signalled_ = signalAtEnd_ != 0;
+  return signalled_ ? InputWait::signalled : InputWait::ended;
 }
 
 bool ScriptedTerminal::readLine(std::string& line) {
