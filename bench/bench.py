@@ -118,6 +118,29 @@ def many_check_files(binary, count=10000, runs=5):
     return statistics.median(times)
 
 
+def write_calls(binary):
+    """The write system calls of a typical piped run, counted by strace; None without strace."""
+    strace = shutil.which("strace")
+    if not strace:
+        return None
+    folder = tempfile.mkdtemp(prefix="sumquill_bench_")
+    try:
+        log = os.path.join(folder, "strace.log")
+        run_folder = os.path.join(folder, "run")
+        os.mkdir(run_folder)
+        subprocess.run([strace, "-f", "-c", "-o", log, "-e", "trace=write,writev,pwrite64",
+                        binary], input=TYPICAL_INPUT, cwd=run_folder,
+                       stdout=subprocess.DEVNULL, stderr=subprocess.DEVNULL, check=True)
+        with open(log) as f:
+            for line in f:
+                fields = line.split()
+                if fields and fields[-1] == "total":
+                    return int(fields[-2])
+        return 0
+    finally:
+        shutil.rmtree(folder, ignore_errors=True)
+
+
 def machine():
     model = "unknown processor"
     try:
@@ -147,7 +170,7 @@ def machine():
     ]
 
 
-def section(whole, menu_cpu, paste_figures, crowded_seconds):
+def section(whole, menu_cpu, paste_figures, crowded_seconds, writes):
     paste_seconds, paste_cpu = paste_figures
     lines = [
         START,
@@ -181,6 +204,8 @@ def section(whole, menu_cpu, paste_figures, crowded_seconds):
         f"{paste_seconds * 1e3:.0f} ms wall, {paste_cpu * 1e3:.0f} ms processor |",
         f"| (e) whole piped run in a folder of 10,000 `check_*.txt` files (all deleted), median "
         f"of 5 | {crowded_seconds * 1e3:.0f} ms (`/bin/true`: {whole['true_median_ms']:.2f} ms) |",
+        "| (f) write system calls of a typical piped run (console, reports, scratch files; "
+        f"`strace -c`) | {writes if writes is not None else 'not measured: no strace'} |",
         "",
         "Processor times of (b) and (d) come from /proc: the scheduler's count in nanoseconds "
         "where the kernel keeps it, otherwise user and system time in clock ticks "
@@ -222,7 +247,9 @@ def main():
     print(f"(d) paste {paste_figures[0] * 1e3:.0f} ms wall, {paste_figures[1] * 1e3:.0f} ms cpu")
     crowded = many_check_files(binary)
     print(f"(e) run among 10,000 check files {crowded * 1e3:.0f} ms")
-    write_section(document, section(whole, menu_cpu, paste_figures, crowded))
+    writes = write_calls(binary)
+    print(f"(f) {writes} write calls in a typical piped run")
+    write_section(document, section(whole, menu_cpu, paste_figures, crowded, writes))
     print(f"written to {document}")
 
 

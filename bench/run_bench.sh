@@ -4,7 +4,8 @@
 #   (b) processor time used while a menu waits 2 s at a terminal (pseudo-terminal);
 #   (c) peak resident memory of a whole run;
 #   (d) a line of 100,000 characters pasted into a prompt;
-#   (e) a whole run in a folder of 10,000 check_*.txt files, which it deletes.
+#   (e) a whole run in a folder of 10,000 check_*.txt files, which it deletes;
+#   (f) the write system calls of a typical piped run (with strace, where it is installed).
 # A benchmark, not a test: nothing here passes or fails on a figure.
 # Usage: bench/run_bench.sh [runs]     (default 200 runs for (a) and (c))
 set -euo pipefail
