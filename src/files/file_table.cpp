@@ -2,10 +2,10 @@
 
 #include <cerrno>
 #include <cstring>
-#include <filesystem>
 #include <system_error>
 
 #include "console/console.h"
+#include "files/regular_file.h"
 
 namespace sumquill {
 
@@ -49,21 +49,19 @@ bool FileTable::openFile(std::string_view name, FileMode mode, FileNumber number
   if (number < 1 || number > kMaxNumber) return fail("no such file number");
   if (entry(number)) return fail("file number already in use");
 
-  const std::filesystem::path path{std::string(name)};
+  const std::string path(name);
   auto file = std::make_unique<OpenFile>();
   file->mode = mode;
   if (mode == FileMode::input) {
     // Only a regular file has a size to read up to; a folder of that name is no input.
-    std::error_code code;
-    if (!std::filesystem::is_regular_file(path, code)) {
-      return fail(code ? code.message() : "not a regular file");
-    }
-    file->size = std::filesystem::file_size(path, code);
-    if (code) return fail(code.message());
+    std::string reason;
+    const auto size = regularFileSize(path, reason);
+    if (!size) return fail(reason);
+    file->size = *size;
   }
   // Binary in both directions: the line end is always CR LF on disk, and reading handles it.
   errno = 0;
-  file->stream = std::fopen(path.string().c_str(), mode == FileMode::input ? "rb" : "wb");
+  file->stream = std::fopen(path.c_str(), mode == FileMode::input ? "rb" : "wb");
   if (!file->stream) return fail(reasonOf(errno ? errno : EIO));
   files_[static_cast<std::size_t>(number)] = std::move(file);
   return true;
