@@ -14,8 +14,12 @@ Five runs, each in a fresh folder under drive_c of one fresh Wine prefix:
            left over on the rows below, the same reports.
   piped    the typical answers from a pipe instead of a console: the same reports and, but for
            what the commands print, the same console output as the Linux build.
+  arguments  --version, --help, /? and an unknown argument, with the typical answers piped in:
+           each answered on its own stream with its status, the dialogue never started and the
+           folder left empty.
 
 Usage: wine_runs.py --exe sumquill.exe --linux sumquill --sort sort.exe --find find.exe
+                    --expect-version 1.0.0 [--runs typical,piped,...]
 """
 import argparse
 import os
@@ -366,11 +370,34 @@ def piped_run(wine, exe, expected):
            + console.decode("latin-1")[-2000:])
 
 
+def arguments_run(wine, exe, version):
+    """Arguments stop the program before the dialogue, as on Linux; the text reaches the Windows
+    console with its line ends as CR LF."""
+    expect(version, "arguments: no --expect-version given")
+    usage = b"Usage: sumquill "
+    unknown = b'sumquill: unknown argument "%s"; sumquill --help lists the arguments\r\n'
+    cases = [(["--version"], 0, b"sumquill " + version.encode() + b"\r\n", b""),
+             (["--help"], 0, usage, b""),
+             (["/?"], 0, usage, b""),
+             (["--bogus"], 2, b"", unknown % b"--bogus")]
+    for number, (arguments, status, out, err) in enumerate(cases, 1):
+        folder = wine.folder(f"arguments{number}")
+        completed = subprocess.run(["wine", exe, *arguments], input=TYPICAL_INPUT, cwd=folder,
+                                   env=wine.env, capture_output=True, timeout=WAIT_SECONDS)
+        name = " ".join(arguments)
+        expect(completed.returncode == status, f"arguments: {name}: status {completed.returncode}")
+        expect(completed.stdout.startswith(out) and (out or not completed.stdout),
+               f"arguments: {name}: standard output {completed.stdout[:200]!r}")
+        expect(completed.stderr == err, f"arguments: {name}: standard error {completed.stderr!r}")
+        expect(not os.listdir(folder), f"arguments: {name}: left {os.listdir(folder)}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
-    parser.add_argument("--runs", default="failure,typical,editing,wrapped,piped",
+    parser.add_argument("--expect-version", help="what --version names: 1.0.0")
+    parser.add_argument("--runs", default="failure,typical,editing,wrapped,piped,arguments",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
@@ -395,7 +422,9 @@ def main():
                            ("typical", lambda: typical_run(wine, windows_exe, expected)),
                            ("editing", lambda: editing_run(wine, windows_exe, expected)),
                            ("wrapped", lambda: wrapped_run(wine, windows_exe, expected)),
-                           ("piped", lambda: piped_run(wine, windows_exe, expected))):
+                           ("piped", lambda: piped_run(wine, windows_exe, expected)),
+                           ("arguments",
+                            lambda: arguments_run(wine, windows_exe, args.expect_version))):
             if name != "stand-ins" and name not in args.runs.split(","):
                 continue
             began = time.monotonic()
