@@ -1,8 +1,8 @@
 #include "run/command_line.h"
 
 #include <cerrno>
-#include <cstring>
 #include <string_view>
+#include <system_error>
 
 #include "console/console.h"
 #include "run/version.h"
@@ -87,7 +87,9 @@ int writeCommandLineAnswer(const CommandLineAnswer& answer, std::FILE* out, std:
       std::fflush(out) == 0;
   if (!written) {
     const int error = errno ? errno : EIO;
-    std::fprintf(err, "sumquill: the text could not be written: %s\n", std::strerror(error));
+    const std::string line =
+        "sumquill: the text could not be written: " + std::generic_category().message(error) + "\n";
+    std::fwrite(line.data(), 1, line.size(), err);
     std::fflush(err);
     return kExitFailure;
   }

@@ -2,6 +2,7 @@
 
 #include <gtest/gtest.h>
 
+#include <regex>
 #include <string>
 #include <vector>
 
@@ -77,10 +78,7 @@ TEST(ReadCommandLine, UsageTellsWhatARunDoesToItsFolder) {
 
 TEST(ReadCommandLine, VersionComesFromTheBuild) {
   // Three numbers, as project() gives them and the packages and resources take them.
-  int major = -1, minor = -1, patch = -1;
-  char rest = 0;
-  EXPECT_EQ(std::sscanf(std::string(kVersion).c_str(), "%d.%d.%d%c", &major, &minor, &patch, &rest),
-            3);
+  EXPECT_TRUE(std::regex_match(std::string(kVersion), std::regex(R"(\d+\.\d+\.\d+)"))) << kVersion;
 }
 
 }  // namespace
