@@ -55,8 +55,12 @@ else()
             DESTINATION ${CMAKE_INSTALL_DOCDIR} COMPONENT debian EXCLUDE_FROM_ALL)
   endif()
 
-  set(CPACK_GENERATOR DEB)
-  # One package of the program and the Debian documents.
+  # Elsewhere (built from the same sources, not tested here) a plain archive of the install.
+  set(CPACK_GENERATOR TGZ)
+  if(CMAKE_SYSTEM_NAME STREQUAL "Linux")
+    set(CPACK_GENERATOR DEB)
+  endif()
+  # The Debian package: one package of the program and the Debian documents.
   set(CPACK_DEB_COMPONENT_INSTALL ON)
   set(CPACK_COMPONENTS_GROUPING ALL_COMPONENTS_IN_ONE)
   set(CPACK_COMPONENTS_ALL program debian)
