@@ -2,7 +2,7 @@
 """Drives the Windows build in a real Wine console inside tmux: keys go in with send-keys, the
 console output is read from a file or from the pane.
 
-Eight runs, each in a fresh folder under drive_c of one fresh Wine prefix:
+Nine runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   failure  Wine's own tools (there is no sort.exe): the sort check fails, "8" is swallowed at the
            failure screen and "9" ends the run with status 0.
   typical  the typical run, with stand-ins for sort.exe and find.exe in system32: both reports
@@ -22,8 +22,12 @@ Eight runs, each in a fresh folder under drive_c of one fresh Wine prefix:
   names    the typical answers from a pipe in a folder of legal Windows names that cmd.exe reads
            as syntax unless they are quoted (blanks, "&", parentheses): the check file loop
            deletes exactly the check files among them.
+  arguments  --version, --help, /? and an unknown argument, with the typical answers piped in:
+           each answered on its own stream with its status, the dialogue never started and the
+           folder left empty.
 
 Usage: wine_runs.py --exe sumquill.exe --linux sumquill --sort sort.exe --find find.exe
+                    --expect-version 1.0.0 [--runs typical,piped,...]
 """
 import argparse
 import os
@@ -477,12 +481,36 @@ def names_run(wine, exe, expected):
             expect(f.read() == expected[name], f"names: {name} differs from the Linux build's")
 
 
+def arguments_run(wine, exe, version):
+    """Arguments stop the program before the dialogue, as on Linux; the text reaches the Windows
+    console with its line ends as CR LF."""
+    expect(version, "arguments: no --expect-version given")
+    usage = b"Usage: sumquill "
+    unknown = b'sumquill: unknown argument "%s"; sumquill --help lists the arguments\r\n'
+    cases = [(["--version"], 0, b"sumquill " + version.encode() + b"\r\n", b""),
+             (["--help"], 0, usage, b""),
+             (["/?"], 0, usage, b""),
+             (["--bogus"], 2, b"", unknown % b"--bogus")]
+    for number, (arguments, status, out, err) in enumerate(cases, 1):
+        folder = wine.folder(f"arguments{number}")
+        completed = subprocess.run(["wine", exe, *arguments], input=TYPICAL_INPUT, cwd=folder,
+                                   env=wine.env, capture_output=True, timeout=WAIT_SECONDS)
+        name = " ".join(arguments)
+        expect(completed.returncode == status, f"arguments: {name}: status {completed.returncode}")
+        expect(completed.stdout.startswith(out) and (out or not completed.stdout),
+               f"arguments: {name}: standard output {completed.stdout[:200]!r}")
+        expect(completed.stderr == err, f"arguments: {name}: standard error {completed.stderr!r}")
+        expect(not os.listdir(folder), f"arguments: {name}: left {os.listdir(folder)}")
+
+
 def main():
     parser = argparse.ArgumentParser()
     for name in ("exe", "linux", "sort", "find"):
         parser.add_argument("--" + name, required=True)
+    parser.add_argument("--expect-version", help="what --version names: 1.0.0")
     parser.add_argument("--runs",
-                        default="failure,typical,editing,wrapped,tall,interrupt,piped,names",
+                        default="failure,typical,editing,wrapped,tall,interrupt,piped,names,"
+                                "arguments",
                         help="which runs, comma separated")
     parser.add_argument("--keep", action="store_true", help="keep the prefix and the run folders")
     args = parser.parse_args()
@@ -510,7 +538,9 @@ def main():
                            ("tall", lambda: tall_run(wine, windows_exe, expected)),
                            ("interrupt", lambda: interrupt_run(wine, windows_exe)),
                            ("piped", lambda: piped_run(wine, windows_exe, expected)),
-                           ("names", lambda: names_run(wine, windows_exe, expected))):
+                           ("names", lambda: names_run(wine, windows_exe, expected)),
+                           ("arguments",
+                            lambda: arguments_run(wine, windows_exe, args.expect_version))):
             if name != "stand-ins" and name not in args.runs.split(","):
                 continue
             began = time.monotonic()
