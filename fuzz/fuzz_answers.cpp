@@ -150,13 +150,47 @@ void checkInteger(std::string_view line) {
   if (const auto value = plainValue(text)) CHECK(*value == answer);
 }
 
-/// The line as keys would type it, kept whole: Backspace takes the character before, no other
-/// control byte goes in.
+/// The length of the valid UTF-8 sequence at the start of `text`, or 0: written apart from the
+/// program's own rule, as the test's model.
+std::size_t utf8SequenceAt(std::string_view text) {
+  const auto byte = [&](std::size_t i) { return static_cast<unsigned char>(text[i]); };
+  std::size_t length = 0;
+  std::uint32_t value = 0;
+  if (byte(0) >= 0xC2 && byte(0) <= 0xDF) {
+    length = 2;
+    value = byte(0) & 0x1F;
+  } else if (byte(0) >= 0xE0 && byte(0) <= 0xEF) {
+    length = 3;
+    value = byte(0) & 0x0F;
+  } else if (byte(0) >= 0xF0 && byte(0) <= 0xF4) {
+    length = 4;
+    value = byte(0) & 0x07;
+  } else {
+    return 0;
+  }
+  if (text.size() < length) return 0;
+  for (std::size_t i = 1; i < length; ++i) {
+    if ((byte(i) & 0xC0) != 0x80) return 0;
+    value = (value << 6) | (byte(i) & 0x3F);
+  }
+  const std::uint32_t least = length == 2 ? 0x80 : length == 3 ? 0x800 : 0x10000;
+  if (value < least || value > 0x10FFFF || (value >= 0xD800 && value <= 0xDFFF)) return 0;
+  return length;
+}
+
+/// The line as keys would type it, kept whole: Backspace takes the last character (a valid
+/// UTF-8 sequence, or one byte), no other control byte goes in.
 std::string modelTypedLine(std::string_view bytes) {
   std::string line;
   for (const char c : bytes) {
     if (c == 8 || c == 127) {
-      if (!line.empty()) line.pop_back();
+      std::size_t last = 0;
+      for (std::size_t at = 0; at < line.size();) {
+        last = at;
+        const std::size_t length = utf8SequenceAt(std::string_view(line).substr(at));
+        at += length == 0 ? 1 : length;
+      }
+      line.resize(last);
     } else if (static_cast<unsigned char>(c) >= 32) {
       line.push_back(c);
     }

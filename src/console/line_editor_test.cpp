@@ -133,6 +133,17 @@ TEST(WrappedAnswer, MovesToAnotherRowOnlyWhereABackspaceCannotGo) {
       {"abcdefg<left>", "abcdefg \b<up 1 column 9>"},
       {"abcdefghij<home><right><right><right><right><right><right><right><left>",
        "abcdefghij<up 1 column 3>abcdefgh\b<up 1 column 9>"},
+      // Six letters fill 9 of 10 columns: a wide character goes to the next row, and a blank is
+      // written into the column it leaves, where an earlier character may have stood.
+      {"abcdef\xE4\xB8\xAD<home>", "abcdef \xE4\xB8\xAD<up 1 column 3>"},
+      {"abcdef\xE4\xB8\xAD<left>", "abcdef \xE4\xB8\xAD\b\b"},
+      {"abcdef\xE4\xB8\xAD<left><left>", "abcdef \xE4\xB8\xAD\b\b<up 1 column 8>"},
+      {"abcdef\xE4\xB8\xAD<left><left><right><right>",
+       "abcdef \xE4\xB8\xAD\b\b<up 1 column 8>f \xE4\xB8\xAD"},
+      // A narrow character put in before it takes the last column; taken out, the blank
+      // comes back.
+      {"abcdef\xE4\xB8\xAD<left>x<bs>",
+       "abcdef \xE4\xB8\xAD\b\b<up 1 column 9>x\xE4\xB8\xAD\b\b<up 1 column 9> \xE4\xB8\xAD\b\b"},
   };
   for (const auto& c : cases) {
     SCOPED_TRACE(c.script);
@@ -265,31 +276,6 @@ TEST_F(LinePrompt, TakesBackAWholeCharacterOfADoubleByteCodePage) {
   terminal.type("a\x82\xA0<bs>\x82\x82<left>b<enter>");
   EXPECT_EQ(console.linePromptText("Q"), "ab\x82\x82");
   EXPECT_EQ(terminal.output(), "Q? a\x82\xA0\b\b  \b\b\x82\x82\b\bb\x82\x82\b\b\r\n");
-}
-
-TEST(WideAnswer, AWideCharacterThatWouldNotFitGoesToTheNextRow) {
-  // "P? " and six letters fill 9 of 10 columns: the wide character goes to the next row, and a
-  // blank is written into the column it leaves, where an earlier character may have stood.
-  struct Case {
-    std::string keys;
-    std::string shown;
-  } const cases[] = {
-      {"abcdef\xE4\xB8\xAD<home>", "abcdef \xE4\xB8\xAD<up 1 column 3>"},
-      {"abcdef\xE4\xB8\xAD<left>", "abcdef \xE4\xB8\xAD\b\b"},
-      {"abcdef\xE4\xB8\xAD<left><left>", "abcdef \xE4\xB8\xAD\b\b<up 1 column 8>"},
-      {"abcdef\xE4\xB8\xAD<left><left><right><right>",
-       "abcdef \xE4\xB8\xAD\b\b<up 1 column 8>f \xE4\xB8\xAD"},
-      // A narrow character put in before it takes the last column; taken out, the blank
-      // comes back.
-      {"abcdef\xE4\xB8\xAD<left>x<bs>",
-       "abcdef \xE4\xB8\xAD\b\b<up 1 column 9>x\xE4\xB8\xAD\b\b<up 1 column 9> \xE4\xB8\xAD\b\b"},
-  };
-  for (const auto& c : cases) {
-    SCOPED_TRACE(c.keys);
-    ScreenTerminal screen(10, kMargins[0]);
-    typeUnfinished(screen, "P", c.keys);
-    EXPECT_EQ(screen.output(), "P? " + c.shown);
-  }
 }
 
 // A new width, or a return from a stop, while an answer is typed: the prompt and the answer are
